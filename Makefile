@@ -1,0 +1,37 @@
+# Top-level entry points. Each target installs what it needs, configures and builds.
+JOBS ?= $(shell nproc)
+BUILD ?= build
+BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+
+.PHONY: all deps configure build test test-sanitize bench demo fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The same suite under AddressSanitizer + UndefinedBehaviorSanitizer, without benchmarks.
+test-sanitize: deps
+	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DQUORVANE_SANITIZE=ON -DQUORVANE_BENCH=OFF
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out
