@@ -30,6 +30,14 @@ test-sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
+# libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DQUORVANE_FUZZ=ON -DQUORVANE_BENCH=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	scripts/run-fuzzers $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
 
