@@ -4,6 +4,7 @@
 // controls and parameters, drawing primitives and the process-wide bitmap and font
 // caches. The plug-in base (core/) holds its editor as an IGraphics and calls only
 // virtual members, so core needs this header but never links against the editor.
+#include "core/IEffectBase.h" // EFileAction
 #include "editor/IGraphicsTypes.h"
 #include "util/UTL_PtrList.h"
 

@@ -192,12 +192,6 @@ enum EDirection
   kHorizontal = 1
 };
 
-enum EFileAction
-{
-  kFileOpen = 0,
-  kFileSave = 1
-};
-
 // Editor key codes, as produced by the platform layers.
 enum EIKeyCode
 {
