@@ -1,0 +1,561 @@
+#include "core/IEffectBase.h"
+
+#include "core/IMidiMsg.h"
+#include "core/IPreset.h"
+#include "core/Trace.h"
+#include "editor/IGraphics.h"
+#include "util/UTL_CopyTruncated.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace
+{
+// Reads an int as "%d" would (leading white space, sign, digits), saturating instead
+// of overflowing. Advances p past it; false when no number starts at p.
+bool ScanInt(const char*& p, int* out)
+{
+  char* end = nullptr;
+  errno = 0;
+  const long v = strtol(p, &end, 10);
+  if (end == p) return false;
+  *out = int(std::min<long>(std::max<long>(v, INT_MIN), INT_MAX));
+  p = end;
+  return true;
+}
+
+// Frames to touch at the host's side: never negative.
+inline int NonNegative(int n)
+{
+  return n > 0 ? n : 0;
+}
+
+// [first, first + count) cut to [0, size); computed wide so huge counts cannot wrap.
+inline void ChannelRange(int first, int count, int size, int* begin, int* end)
+{
+  const int64_t b = std::max<int64_t>(first, 0);
+  const int64_t e = std::min<int64_t>(int64_t(first) + int64_t(count), size);
+  *begin = int(b);
+  *end = int(std::max(b, e));
+}
+} // namespace
+
+IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets,
+                         const char* effectName, const char* productName, const char* mfrName,
+                         int version, int uniqueID, int mfrID, int latency, bool doesMIDI,
+                         bool doesStateChunks, bool isInst, EAPI api)
+    : mVersion(version),
+      mUniqueID(uniqueID),
+      mMfrID(mfrID),
+      mLatency(latency),
+      mDoesMIDI(doesMIDI),
+      mStateChunks(doesStateChunks),
+      mIsInst(isInst),
+      mAPI(api)
+{
+  Trace("IEffectBase", __LINE__, "%s:%s", effectName ? effectName : "", CurrentTime());
+  mPreviousPath.Set("");
+
+  for (int i = 0; i < nParams; ++i) mParams.Add(new IParam);
+  for (int i = 0; i < nPresets; ++i) mPresets.Add(new IPreset);
+
+  CopyTruncated(mEffectName, effectName);
+  CopyTruncated(mProductName, productName);
+  CopyTruncated(mMfrName, mfrName);
+
+  // Tokens "in-out" separated by single spaces; a token that does not parse (or
+  // parses only partly) gives 0 for what is missing.
+  int nIn = 0, nOut = 0;
+  if (channelIOStr)
+  {
+    const char* p = channelIOStr;
+    for (;;)
+    {
+      int in = 0, out = 0;
+      const char* q = p;
+      if (ScanInt(q, &in) && *q == '-')
+      {
+        ++q;
+        ScanInt(q, &out);
+      }
+      mChannelIO.Add(new ChannelConfig(in, out));
+      nIn = std::max(nIn, in);
+      nOut = std::max(nOut, out);
+      p = strchr(p, ' ');
+      if (!p) break;
+      ++p;
+    }
+  }
+
+  // Never resized again: every channel keeps the address of its entry.
+  mInData.Resize(nIn);
+  mOutData.Resize(nOut);
+  for (int i = 0; i < nIn; ++i)
+  {
+    InChannel* ch = mInChannels.Add(new InChannel);
+    ch->mSrc = mInData.Get() + i;
+  }
+  for (int i = 0; i < nOut; ++i)
+  {
+    OutChannel* ch = mOutChannels.Add(new OutChannel);
+    ch->mDest = mOutData.Get() + i;
+  }
+}
+
+IEffectBase::~IEffectBase()
+{
+  delete mGraphics;
+  mGraphics = nullptr;
+  mParams.Empty(true);
+  mPresets.Empty(true);
+  mInChannels.Empty(true);
+  mOutChannels.Empty(true);
+  mChannelIO.Empty(true);
+  mInputBusLabels.Empty(true);
+  mOutputBusLabels.Empty(true);
+}
+
+// The defaults lock and unlock so that overrides that lock follow the same order.
+void IEffectBase::Reset()
+{
+  UTL_MutexLock lock(mMutex);
+}
+
+void IEffectBase::OnParamChange(int)
+{
+  UTL_MutexLock lock(mMutex);
+}
+
+void IEffectBase::OnActivate(bool)
+{
+  UTL_MutexLock lock(mMutex);
+}
+
+void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  if (!outputs || nFrames <= 0) return;
+  const int nIn = NInChannels(), nOut = NOutChannels();
+  const size_t bytes = size_t(nFrames) * sizeof(double);
+  int i = 0;
+  for (; i < std::min(nIn, nOut); ++i)
+  {
+    double* in = inputs ? inputs[i] : nullptr;
+    if (!outputs[i]) continue;
+    if (in)
+      memmove(outputs[i], in, bytes); // in and out may be the same buffer
+    else
+      memset(outputs[i], 0, bytes);
+  }
+  for (; i < nOut; ++i)
+    if (outputs[i]) memset(outputs[i], 0, bytes);
+}
+
+void IEffectBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
+{
+  if (!outputs || nFrames <= 0) return;
+  const int nIn = NInChannels(), nOut = NOutChannels();
+  const size_t bytes = size_t(nFrames) * sizeof(float);
+  int i = 0;
+  for (; i < std::min(nIn, nOut); ++i)
+  {
+    float* in = inputs ? inputs[i] : nullptr;
+    if (!outputs[i]) continue;
+    if (in)
+      memmove(outputs[i], in, bytes);
+    else
+      memset(outputs[i], 0, bytes);
+  }
+  for (; i < nOut; ++i)
+    if (outputs[i]) memset(outputs[i], 0, bytes);
+}
+
+void IEffectBase::ProcessMidiMsg(IMidiMsg* msg)
+{
+  SendMidiMsg(msg);
+}
+
+bool IEffectBase::MidiNoteName(int, char* noteName)
+{
+  if (noteName) noteName[0] = '\0';
+  return false;
+}
+
+bool IEffectBase::SerializeState(ByteChunk* chunk)
+{
+  return SerializeParams(chunk);
+}
+
+int IEffectBase::UnserializeState(ByteChunk* chunk, int startPos)
+{
+  return UnserializeParams(chunk, startPos);
+}
+
+void IEffectBase::SetParameterFromGUI(int paramIdx, double normalizedValue)
+{
+  Trace("SetParameterFromGUI", __LINE__, "%d:%f", paramIdx, normalizedValue);
+  UTL_MutexLock lock(mMutex);
+  IParam* param = GetParam(paramIdx);
+  // A value the parameter refuses must not reach the host's automation either.
+  if (!param || !std::isfinite(normalizedValue)) return;
+  param->SetNormalized(normalizedValue);
+  InformHostOfParamChange(paramIdx, normalizedValue);
+  OnParamChange(paramIdx);
+}
+
+void IEffectBase::AttachGraphics(IGraphics* graphics)
+{
+  if (!graphics) return;
+  UTL_MutexLock lock(mMutex);
+  for (int i = 0; i < NParams(); ++i)
+    graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
+  graphics->PrepDraw();
+  // The base owns its editor: a replaced one would otherwise leak.
+  if (mGraphics != graphics) delete mGraphics;
+  mGraphics = graphics;
+}
+
+void IEffectBase::RedrawParamControls()
+{
+  if (!mGraphics) return;
+  for (int i = 0; i < NParams(); ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+}
+
+void IEffectBase::SetBlockSize(int blockSize)
+{
+  if (blockSize == mBlockSize || blockSize < 0) return;
+
+  // Resizing may move a scratch buffer: a slot that pointed at the old one follows it.
+  auto resize = [](UTL_TypedBuf<double>& buf, double** slot, int n) {
+    const double* old = buf.Get();
+    buf.Resize(n);
+    if (n > 0) std::fill_n(buf.Get(), n, 0.0);
+    if (*slot == old) *slot = buf.Get();
+  };
+  try
+  {
+    for (int i = 0; i < NInChannels(); ++i)
+      resize(mInChannels.Get(i)->mScratchBuf, mInChannels.Get(i)->mSrc, blockSize);
+    for (int i = 0; i < NOutChannels(); ++i)
+      resize(mOutChannels.Get(i)->mScratchBuf, mOutChannels.Get(i)->mDest, blockSize);
+    mBlockSize = blockSize;
+  }
+  catch (const std::exception&)
+  {
+    // A block size beyond memory: keep consistent empty buffers, process nothing.
+    for (int i = 0; i < NInChannels(); ++i)
+      resize(mInChannels.Get(i)->mScratchBuf, mInChannels.Get(i)->mSrc, 0);
+    for (int i = 0; i < NOutChannels(); ++i)
+      resize(mOutChannels.Get(i)->mScratchBuf, mOutChannels.Get(i)->mDest, 0);
+    mBlockSize = 0;
+  }
+}
+
+bool IEffectBase::LegalIO(int nIn, int nOut) const
+{
+  bool legal = false;
+  for (int i = 0; i < NChannelConfigs() && !legal; ++i)
+  {
+    const ChannelConfig* cfg = mChannelIO.Get(i);
+    legal = (nIn < 0 || nIn == cfg->mNIn) && (nOut < 0 || nOut == cfg->mNOut);
+  }
+  Trace("LegalIO", __LINE__, "%d:%d:%s", nIn, nOut, legal ? "legal" : "illegal");
+  return legal;
+}
+
+void IEffectBase::LimitToStereoIO()
+{
+  for (int i = 2; i < NInChannels(); ++i)
+  {
+    InChannel* ch = mInChannels.Get(i);
+    ch->mConnected = false;
+    *ch->mSrc = ch->mScratchBuf.Get();
+  }
+  for (int i = 2; i < NOutChannels(); ++i) mOutChannels.Get(i)->mConnected = true;
+}
+
+void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
+{
+  int begin, end;
+  ChannelRange(idx, n, NInChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    InChannel* ch = mInChannels.Get(i);
+    ch->mConnected = connected;
+    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+  }
+}
+
+void IEffectBase::SetOutputChannelConnections(int idx, int n, bool connected)
+{
+  int begin, end;
+  ChannelRange(idx, n, NOutChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    OutChannel* ch = mOutChannels.Get(i);
+    ch->mConnected = connected;
+    if (!connected)
+    {
+      *ch->mDest = ch->mScratchBuf.Get();
+      ch->mFDest = nullptr;
+    }
+  }
+}
+
+bool IEffectBase::IsInChannelConnected(int chIdx) const
+{
+  const InChannel* ch = mInChannels.Get(chIdx);
+  return ch && ch->mConnected;
+}
+
+bool IEffectBase::IsOutChannelConnected(int chIdx) const
+{
+  const OutChannel* ch = mOutChannels.Get(chIdx);
+  return ch && ch->mConnected;
+}
+
+// A null host channel pointer reads as silence (inputs) or is discarded (outputs)
+// through the scratch buffer, so no null ever reaches the processing routine.
+
+void IEffectBase::AttachInputBuffers(int idx, int n, double** data, int)
+{
+  if (!data) return;
+  int begin, end;
+  ChannelRange(idx, n, NInChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    InChannel* ch = mInChannels.Get(i);
+    if (!ch->mConnected) continue;
+    double* host = *data++;
+    if (host)
+      *ch->mSrc = host;
+    else
+    {
+      std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
+      *ch->mSrc = ch->mScratchBuf.Get();
+    }
+  }
+}
+
+void IEffectBase::AttachInputBuffers(int idx, int n, float** data, int nFrames)
+{
+  if (!data) return;
+  int begin, end;
+  ChannelRange(idx, n, NInChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    InChannel* ch = mInChannels.Get(i);
+    if (!ch->mConnected) continue;
+    const float* host = *data++;
+    double* scratch = ch->mScratchBuf.Get();
+    // The scratch buffer holds one block; longer host blocks are cut to it.
+    const int frames = std::min(NonNegative(nFrames), ch->mScratchBuf.GetSize());
+    if (host)
+      for (int s = 0; s < frames; ++s) scratch[s] = double(host[s]);
+    else
+      std::fill_n(scratch, frames, 0.0);
+    *ch->mSrc = scratch;
+  }
+}
+
+void IEffectBase::AttachOutputBuffers(int idx, int n, double** data)
+{
+  if (!data) return;
+  int begin, end;
+  ChannelRange(idx, n, NOutChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    OutChannel* ch = mOutChannels.Get(i);
+    if (!ch->mConnected) continue;
+    double* host = *data++;
+    *ch->mDest = host ? host : ch->mScratchBuf.Get();
+    ch->mFDest = nullptr; // a stale float buffer must not receive this block
+  }
+}
+
+void IEffectBase::AttachOutputBuffers(int idx, int n, float** data)
+{
+  if (!data) return;
+  int begin, end;
+  ChannelRange(idx, n, NOutChannels(), &begin, &end);
+  for (int i = begin; i < end; ++i)
+  {
+    OutChannel* ch = mOutChannels.Get(i);
+    if (!ch->mConnected) continue;
+    *ch->mDest = ch->mScratchBuf.Get();
+    ch->mFDest = *data++;
+  }
+}
+
+int IEffectBase::SafeFrames(int nFrames) const
+{
+  if (nFrames <= 0) return 0;
+  bool scratch = false;
+  for (int i = 0; i < NInChannels() && !scratch; ++i)
+  {
+    const InChannel* ch = mInChannels.Get(i);
+    scratch = !*ch->mSrc || *ch->mSrc == ch->mScratchBuf.Get();
+  }
+  for (int i = 0; i < NOutChannels() && !scratch; ++i)
+  {
+    const OutChannel* ch = mOutChannels.Get(i);
+    scratch = !*ch->mDest || *ch->mDest == ch->mScratchBuf.Get();
+  }
+  return scratch ? std::min(nFrames, mBlockSize) : nFrames;
+}
+
+void IEffectBase::CopyOutputsToFloat(int nFrames, bool accumulate)
+{
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    OutChannel* ch = mOutChannels.Get(i);
+    const double* src = *ch->mDest;
+    float* dst = ch->mFDest;
+    if (!ch->mConnected || !src || !dst) continue;
+    if (accumulate)
+      for (int s = 0; s < nFrames; ++s) dst[s] += float(src[s]);
+    else
+      for (int s = 0; s < nFrames; ++s) dst[s] = float(src[s]);
+  }
+}
+
+void IEffectBase::ProcessBuffers(double, int nFrames)
+{
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), SafeFrames(nFrames));
+}
+
+void IEffectBase::ProcessBuffers(float, int nFrames)
+{
+  const int n = SafeFrames(nFrames);
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), n);
+  CopyOutputsToFloat(n, false);
+}
+
+void IEffectBase::ProcessBuffersAccumulating(float, int nFrames)
+{
+  const int n = SafeFrames(nFrames);
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), n);
+  CopyOutputsToFloat(n, true);
+}
+
+void IEffectBase::PassThroughBuffers(double, int nFrames)
+{
+  const int n = SafeFrames(nFrames);
+  if (n <= 0) return;
+  const int nIn = NInChannels(), nOut = NOutChannels();
+  double** in = mInData.Get();
+  double** out = mOutData.Get();
+  int i = 0;
+  for (; i < std::min(nIn, nOut); ++i)
+    if (in[i] && out[i] && in[i] != out[i]) memmove(out[i], in[i], size_t(n) * sizeof(double));
+  for (; i < nOut; ++i)
+    if (out[i]) memset(out[i], 0, size_t(n) * sizeof(double));
+}
+
+void IEffectBase::PassThroughBuffers(float, int nFrames)
+{
+  PassThroughBuffers(0.0, nFrames);
+  CopyOutputsToFloat(SafeFrames(nFrames), false);
+}
+
+void IEffectBase::ZeroScratchBuffers()
+{
+  for (int i = 0; i < NInChannels(); ++i)
+  {
+    UTL_TypedBuf<double>& buf = mInChannels.Get(i)->mScratchBuf;
+    std::fill_n(buf.Get(), buf.GetSize(), 0.0);
+  }
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    UTL_TypedBuf<double>& buf = mOutChannels.Get(i)->mScratchBuf;
+    std::fill_n(buf.Get(), buf.GetSize(), 0.0);
+  }
+}
+
+double IEffectBase::GetSamplesPerBeat()
+{
+  const double tempo = GetTempo();
+  return tempo > 0.0 ? mSampleRate * 60.0 / tempo : 0.0;
+}
+
+void IEffectBase::OnParamReset()
+{
+  for (int i = 0; i < NParams(); ++i) OnParamChange(i);
+}
+
+void IEffectBase::SetInputLabel(int idx, const char* label)
+{
+  if (InChannel* ch = mInChannels.Get(idx)) ch->mLabel.Set(label);
+}
+
+void IEffectBase::SetOutputLabel(int idx, const char* label)
+{
+  if (OutChannel* ch = mOutChannels.Get(idx)) ch->mLabel.Set(label);
+}
+
+void IEffectBase::SetInputBusLabel(int idx, const char* label)
+{
+  if ((idx != 0 && idx != 1) || !label) return;
+  mInputBusLabels.Delete(idx, true);
+  mInputBusLabels.Insert(idx, new UTL_String(label));
+}
+
+void IEffectBase::SetOutputBusLabel(int idx, const char* label)
+{
+  if (idx < 0 || !label) return;
+  mOutputBusLabels.Delete(idx, true);
+  mOutputBusLabels.Insert(idx, new UTL_String(label));
+}
+
+const char* IEffectBase::GetInputLabel(int idx) const
+{
+  const InChannel* ch = mInChannels.Get(idx);
+  return ch ? ch->mLabel.Get() : "";
+}
+
+const char* IEffectBase::GetOutputLabel(int idx) const
+{
+  const OutChannel* ch = mOutChannels.Get(idx);
+  return ch ? ch->mLabel.Get() : "";
+}
+
+const char* IEffectBase::GetInputBusLabel(int idx) const
+{
+  const UTL_String* s = mInputBusLabels.Get(idx);
+  return s ? s->Get() : "";
+}
+
+const char* IEffectBase::GetOutputBusLabel(int idx) const
+{
+  const UTL_String* s = mOutputBusLabels.Get(idx);
+  return s ? s->Get() : "";
+}
+
+bool IEffectBase::SendMidiMsgs(UTL_TypedBuf<IMidiMsg>* msgs)
+{
+  if (!msgs) return true;
+  bool all = true;
+  IMidiMsg* msg = msgs->Get();
+  for (int i = 0; i < msgs->GetSize(); ++i) all = SendMidiMsg(msg + i) && all;
+  return all;
+}
+
+const char* IEffectBase::GetAPIString()
+{
+  switch (GetAPI())
+  {
+    case kAPIVST2: return "VST2";
+    case kAPIVST3: return "VST3";
+    case kAPIAU: return "AU";
+    case kAPIRTAS: return "RTAS";
+    case kAPIAAX: return "AAX";
+    case kAPISA: return "Standalone";
+  }
+  return "";
+}
