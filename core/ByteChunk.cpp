@@ -108,3 +108,32 @@ bool ByteChunk::IsEqual(const ByteChunk& other) const
 {
   return mSize == other.mSize && (mSize == 0 || memcmp(mData, other.mData, size_t(mSize)) == 0);
 }
+
+namespace
+{
+const uint8_t kFrameworkMagic[4] = {'t', 'f', 'f', 'p'};
+}
+
+void InitChunkWithFrameworkVer(ByteChunk* chunk)
+{
+  if (!chunk) return;
+  chunk->Clear();
+  chunk->AppendBytes(kFrameworkMagic, 4);
+  chunk->AppendScalar(int32_t(kFrameworkChunkVersion));
+}
+
+int GetFrameworkVerFromChunk(const ByteChunk* chunk, int* pos)
+{
+  if (!chunk || !pos) return 0;
+  uint8_t magic[4];
+  if (chunk->ReadBytes(magic, 4, *pos) < 0 || memcmp(magic, kFrameworkMagic, 4) != 0) return 0;
+  int32_t version = 0;
+  const int next = chunk->ReadScalar(&version, *pos + 4);
+  if (next < 0)
+  {
+    *pos = -1;
+    return 0;
+  }
+  *pos = next;
+  return version;
+}

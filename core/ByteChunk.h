@@ -113,3 +113,15 @@ private:
   int mSize = 0;
   int mCapacity = 0;
 };
+
+// The 8-byte header that marks a chunk's format: the bytes "tffp", then the
+// framework chunk version as an int (1.0.0 packed).
+constexpr int kFrameworkChunkVersion = 0x00010000;
+constexpr int kFrameworkHeaderSize = 8;
+
+// Clears the chunk and writes the header.
+void InitChunkWithFrameworkVer(ByteChunk* chunk);
+// The version in a header at *pos, moving *pos past it. 0 with *pos unchanged when
+// no header starts there (the chunk is read from where it starts); 0 with *pos = -1
+// when the header is cut short.
+int GetFrameworkVerFromChunk(const ByteChunk* chunk, int* pos);

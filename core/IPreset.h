@@ -1,8 +1,7 @@
 #pragma once
 // One program slot: a name and the state stored for it.
 #include "core/ByteChunk.h"
-
-#include <cstring>
+#include "util/UTL_CopyTruncated.h"
 
 struct IPreset
 {
@@ -16,8 +15,6 @@ struct IPreset
   // Copies name, cutting it to fit; a null name leaves the current one.
   void SetName(const char* name)
   {
-    if (!name) return;
-    strncpy(mName, name, kNameLen - 1);
-    mName[kNameLen - 1] = '\0';
+    if (name) CopyTruncated(mName, name);
   }
 };
