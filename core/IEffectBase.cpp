@@ -187,16 +187,6 @@ bool IEffectBase::MidiNoteName(int, char* noteName)
   return false;
 }
 
-bool IEffectBase::SerializeState(ByteChunk* chunk)
-{
-  return SerializeParams(chunk);
-}
-
-int IEffectBase::UnserializeState(ByteChunk* chunk, int startPos)
-{
-  return UnserializeParams(chunk, startPos);
-}
-
 void IEffectBase::SetParameterFromGUI(int paramIdx, double normalizedValue)
 {
   Trace("SetParameterFromGUI", __LINE__, "%d:%f", paramIdx, normalizedValue);
