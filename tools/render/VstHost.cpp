@@ -4,6 +4,8 @@
 #include <link.h>
 #include <strings.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -153,6 +155,38 @@ int VstPlugin::FindParam(const std::string& name)
   for (int i = 0; i < mEffect->numParams; ++i)
     if (strcasecmp(ParamName(i).c_str(), name.c_str()) == 0) return i;
   return -1;
+}
+
+bool VstPlugin::SetParamText(int idx, const std::string& text)
+{
+  if (!mEffect || idx < 0 || idx >= mEffect->numParams) return false;
+  std::string copy = text;
+  if (Dispatch(effString2Parameter, idx, 0, &copy[0]) != 0) return true;
+
+  char* end = nullptr;
+  const double target = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(target)) return false;
+  auto shown = [&](float normalized, double* value) {
+    mEffect->setParameter(mEffect, idx, normalized);
+    const std::string d = ParamDisplay(idx);
+    char* e = nullptr;
+    *value = std::strtod(d.c_str(), &e);
+    return e != d.c_str() && std::isfinite(*value);
+  };
+  double lo = 0.0, hi = 0.0;
+  if (!shown(0.0f, &lo) || !shown(1.0f, &hi) || lo == hi) return false;
+  const bool rising = hi > lo;
+  float a = 0.0f, b = 1.0f;
+  for (int i = 0; i < 32; ++i)
+  {
+    const float m = 0.5f * (a + b);
+    double v = 0.0;
+    if (!shown(m, &v)) return false;
+    if ((v < target) == rising) a = m;
+    else b = m;
+  }
+  mEffect->setParameter(mEffect, idx, 0.5f * (a + b));
+  return true;
 }
 
 intptr_t VstPlugin::HostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,

@@ -78,6 +78,10 @@ public:
   std::string EffectName();
   // Index of the parameter whose name equals name (case-insensitive), or -1.
   int FindParam(const std::string& name);
+  // Sets a parameter from a plain value or display text: effString2Parameter
+  // first; plug-ins that refuse it get a bisection over the normalised value
+  // until their numeric display reaches the value. False when neither works.
+  bool SetParamText(int idx, const std::string& text);
 
   void ProcessReplacing(float** in, float** out, int n) { mEffect->processReplacing(mEffect, in, out, n); }
   void ProcessAccumulating(float** in, float** out, int n) { mEffect->process(mEffect, in, out, n); }

@@ -1,0 +1,214 @@
+// quorvane-render: its command line, its built-in riff and the tool run as a process.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/render/DemoRiff.h"
+#include "tools/render/RenderArgs.h"
+
+namespace
+{
+bool Parse(std::vector<const char*> argv, RenderArgs* args, std::string* error)
+{
+  argv.insert(argv.begin(), "quorvane-render");
+  return ParseRenderArgs(int(argv.size()), argv.data(), args, error);
+}
+
+struct ToolRun
+{
+  int status;
+  std::string output;  // stdout and stderr together
+};
+
+ToolRun RunTool(const std::string& arguments)
+{
+  const std::string cmd = std::string(QUORVANE_RENDER_TOOL) + " " + arguments + " 2>&1";
+  ToolRun r{-1, ""};
+  FILE* f = popen(cmd.c_str(), "r");
+  if (!f) return r;
+  char buf[512];
+  while (std::fgets(buf, sizeof(buf), f)) r.output += buf;
+  const int st = pclose(f);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::vector<float> ReadSound(const std::string& path, SF_INFO* info)
+{
+  *info = SF_INFO{};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, info);
+  if (!f) return {};
+  std::vector<float> s(size_t(info->frames) * size_t(info->channels));
+  sf_readf_float(f, s.data(), info->frames);
+  sf_close(f);
+  return s;
+}
+
+std::string TempPath(const char* name) { return ::testing::TempDir() + name; }
+}  // namespace
+
+TEST(RenderArgs, RejectsEveryMalformedCommandLine)
+{
+  struct Case
+  {
+    std::vector<const char*> argv;
+    const char* errorHas;
+  };
+  const Case cases[] = {
+      {{}, "need an INPUT and an OUTPUT"},
+      {{"in.wav"}, "need an INPUT and an OUTPUT"},
+      {{"a.wav", "b.wav", "c.wav"}, "too many"},
+      {{"--demo"}, "--demo needs an OUTPUT"},
+      {{"--demo", "in.wav", "out.wav"}, "only an OUTPUT"},
+      {{"same.wav", "same.wav"}, "same file"},
+      {{"--frobnicate", "a.wav", "b.wav"}, "unknown option '--frobnicate'"},
+      {{"--demo", "o.wav", "--rate"}, "--rate needs a value"},
+      {{"--demo", "o.wav", "--rate", "fast"}, "--rate expects"},
+      {{"--demo", "o.wav", "--rate", "100"}, "--rate expects"},
+      {{"--demo", "o.wav", "--rate", "nan"}, "--rate expects"},
+      {{"--demo", "o.wav", "--block", "0"}, "--block expects"},
+      {{"--demo", "o.wav", "--block", "12.5"}, "--block expects"},
+      {{"--demo", "o.wav", "--block", "100000"}, "--block expects"},
+      {{"--demo", "o.wav", "--precision", "half"}, "--precision expects float or double"},
+      {{"--demo", "o.wav", "--param", "Drive"}, "NAME=VALUE"},
+      {{"--demo", "o.wav", "--param", "=0.5"}, "NAME=VALUE"},
+      {{"--demo", "o.wav", "--param", "Drive="}, "NAME=VALUE"},
+      {{"--demo", "o.wav", "--plugin", ""}, "--plugin needs a path"},
+  };
+  for (const Case& c : cases)
+  {
+    RenderArgs args;
+    std::string error;
+    EXPECT_FALSE(Parse(c.argv, &args, &error)) << c.errorHas;
+    EXPECT_NE(error.find(c.errorHas), std::string::npos) << "got: " << error;
+  }
+}
+
+TEST(RenderArgs, AcceptsTheDocumentedForms)
+{
+  RenderArgs a;
+  std::string error;
+  ASSERT_TRUE(Parse({"--demo", "--rate", "44100", "--block", "64", "--precision", "double", "--param",
+                     "Drive=0.8", "--param", "Effect=Off", "--plugin", "/x/Q.so", "out.flac"},
+                    &a, &error))
+      << error;
+  EXPECT_TRUE(a.demo);
+  EXPECT_EQ(a.rate, 44100.0);
+  EXPECT_EQ(a.block, 64);
+  EXPECT_TRUE(a.doublePrecision);
+  ASSERT_EQ(a.params.size(), 2u);
+  EXPECT_EQ(a.params[0].first, "Drive");
+  EXPECT_EQ(a.params[0].second, "0.8");
+  EXPECT_EQ(a.params[1].second, "Off");
+  EXPECT_EQ(a.plugin, "/x/Q.so");
+  EXPECT_EQ(a.output, "out.flac");
+
+  ASSERT_TRUE(Parse({"--bypass", "in.aiff", "out.wav"}, &a, &error));
+  EXPECT_TRUE(a.bypass);
+  EXPECT_EQ(a.input, "in.aiff");
+  EXPECT_EQ(a.block, 512);
+  EXPECT_FALSE(a.doublePrecision);
+
+  ASSERT_TRUE(Parse({"--help"}, &a, &error));
+  EXPECT_TRUE(a.help);
+}
+
+TEST(DemoRiff, IsTenSecondsAtMinusSixDbAndStartsOnLowE)
+{
+  for (double rate : {44100.0, 48000.0})
+  {
+    const std::vector<float> riff = SynthesizeDemoRiff(rate);
+    ASSERT_EQ(riff.size(), size_t(10.0 * rate));
+    float peak = 0.0f;
+    for (float s : riff) peak = std::fmax(peak, std::fabs(s));
+    EXPECT_FLOAT_EQ(peak, 0.5f);
+    EXPECT_EQ(riff, SynthesizeDemoRiff(rate));  // no hidden randomness
+
+    // The first note is a palm-muted E2: the autocorrelation of its first 100 ms
+    // peaks at one period, searched between 60 and 200 Hz.
+    const int n = int(0.1 * rate);
+    int bestLag = 0;
+    double best = -1e30;
+    for (int lag = int(rate / 200.0); lag <= int(rate / 60.0); ++lag)
+    {
+      double acc = 0.0;
+      for (int i = 0; i + lag < n; ++i) acc += double(riff[size_t(i)]) * riff[size_t(i + lag)];
+      if (acc > best)
+      {
+        best = acc;
+        bestLag = lag;
+      }
+    }
+    EXPECT_NEAR(rate / bestLag, NoteFrequency(40), 1.5) << rate;
+  }
+  EXPECT_NEAR(NoteFrequency(69), 440.0, 1e-12);
+  EXPECT_NEAR(NoteFrequency(40), 82.4069, 1e-3);
+  EXPECT_TRUE(SynthesizeDemoRiff(0.0).empty());
+  EXPECT_TRUE(SynthesizeDemoRiff(NAN).empty());
+}
+
+TEST(RenderTool, FailsCleanlyWithANonZeroExit)
+{
+  struct Case
+  {
+    std::string args;
+    int status;
+    const char* outputHas;
+  };
+  const std::string out = TempPath("fail.wav");
+  const Case cases[] = {
+      {"--block", 2, "--block needs a value"},
+      {"--demo --block -3 " + out, 2, "--block expects"},
+      {"/nonexistent/in.wav " + out, 1, "cannot read /nonexistent/in.wav"},
+      {"--demo " + TempPath("out.mp9"), 1, "cannot tell the output format"},
+      {"--demo --plugin /nonexistent/P.so " + out, 1, "cannot load /nonexistent/P.so"},
+      {"--demo --plugin libz.so.1 " + out, 1, "exports neither"},
+      {"--demo --plugin /usr/lib/vst/3BandEQ-vst.so --param Nope=1 " + out, 1, "no parameter 'Nope'"},
+      {"--demo --plugin /usr/lib/vst/3BandEQ-vst.so --param Low=loud " + out, 1, "rejected 'loud' for Low"},
+      {"--demo --bypass /nonexistent/dir/out.wav", 1, "cannot write /nonexistent/dir/out.wav"},
+  };
+  for (const Case& c : cases)
+  {
+    const ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
+    EXPECT_NE(r.output.find(c.outputHas), std::string::npos) << c.args << "\n" << r.output;
+  }
+  const ToolRun help = RunTool("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("--precision float|double"), std::string::npos);
+}
+
+TEST(RenderTool, BypassWritesTheRiffAndTheSummaryLine)
+{
+  const std::string dry = TempPath("dry.wav");
+  const ToolRun r = RunTool("--demo --bypass --rate 44100 --block 300 " + dry);
+  ASSERT_EQ(r.status, 0) << r.output;
+  // One line: both meters and the output path; the riff peaks at -6.0 dBFS.
+  EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+  EXPECT_NE(r.output.find("in peak -6.0 dBFS"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("out peak -6.0 dBFS"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("-> " + dry), std::string::npos) << r.output;
+
+  SF_INFO info;
+  const std::vector<float> s = ReadSound(dry, &info);
+  EXPECT_EQ(info.samplerate, 44100);
+  EXPECT_EQ(info.channels, 1);
+  EXPECT_EQ(s, SynthesizeDemoRiff(44100.0));  // float WAV carries the samples exactly
+
+  // A file can be the input too, through a third-party plug-in; its rate must match --rate.
+  const std::string third = TempPath("eq.flac");
+  const ToolRun eq = RunTool("--plugin /usr/lib/vst/3BandEQ-vst.so --param Mid=-12 " + dry + " " + third);
+  ASSERT_EQ(eq.status, 0) << eq.output;
+  EXPECT_NE(eq.output.find("real time"), std::string::npos);
+  const std::vector<float> e = ReadSound(third, &info);
+  EXPECT_EQ(info.frames, 441000);
+  const ToolRun mismatch = RunTool("--rate 48000 --bypass " + dry + " " + third);
+  EXPECT_EQ(mismatch.status, 1);
+  EXPECT_NE(mismatch.output.find("does not match"), std::string::npos) << mismatch.output;
+}

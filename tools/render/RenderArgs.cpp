@@ -1,0 +1,146 @@
+#include "tools/render/RenderArgs.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+bool ParseNumber(const char* text, double* out)
+{
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text, &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  *out = v;
+  return true;
+}
+}  // namespace
+
+const char* RenderUsage()
+{
+  return "usage: quorvane-render [options] INPUT OUTPUT\n"
+         "       quorvane-render [options] --demo OUTPUT\n"
+         "Renders an audio file (WAV, FLAC or AIFF; mono or stereo) through a VST 2 plug-in.\n"
+         "  --plugin PATH        the plug-in .so (default: the built Quorvane.so)\n"
+         "  --demo               use the built-in guitar riff (10 s, mono) as input\n"
+         "  --param NAME=VALUE   set a parameter by name to a plain value or display text\n"
+         "                       (for example Drive=0.8 or Effect=Off); repeatable\n"
+         "  --rate HZ            sample rate of the demo riff (default 48000); a file's\n"
+         "                       rate must match if given (no resampling)\n"
+         "  --block N            frames per process call, 1 to 65536 (default 512)\n"
+         "  --precision float|double   process callback to use (default float)\n"
+         "  --bypass             write the input unchanged, without loading a plug-in\n"
+         "  -h, --help           this text\n"
+         "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n";
+}
+
+bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::string* error)
+{
+  *args = RenderArgs();
+  std::vector<std::string> files;
+  auto value = [&](int& i, const char* opt) -> const char* {
+    if (i + 1 >= argc)
+    {
+      *error = std::string(opt) + " needs a value";
+      return nullptr;
+    }
+    return argv[++i];
+  };
+  for (int i = 1; i < argc; ++i)
+  {
+    const std::string a = argv[i] ? argv[i] : "";
+    if (a == "-h" || a == "--help")
+    {
+      args->help = true;
+      return true;
+    }
+    else if (a == "--demo") args->demo = true;
+    else if (a == "--bypass") args->bypass = true;
+    else if (a == "--plugin")
+    {
+      const char* v = value(i, "--plugin");
+      if (!v) return false;
+      if (!*v)
+      {
+        *error = "--plugin needs a path";
+        return false;
+      }
+      args->plugin = v;
+    }
+    else if (a == "--param")
+    {
+      const char* v = value(i, "--param");
+      if (!v) return false;
+      const char* eq = std::strchr(v, '=');
+      if (!eq || eq == v || !eq[1])
+      {
+        *error = std::string("--param expects NAME=VALUE, got '") + v + "'";
+        return false;
+      }
+      args->params.emplace_back(std::string(v, eq), std::string(eq + 1));
+    }
+    else if (a == "--rate")
+    {
+      const char* v = value(i, "--rate");
+      if (!v) return false;
+      double r = 0.0;
+      if (!ParseNumber(v, &r) || r < 8000.0 || r > 768000.0)
+      {
+        *error = std::string("--rate expects a sample rate from 8000 to 768000 Hz, got '") + v + "'";
+        return false;
+      }
+      args->rate = r;
+    }
+    else if (a == "--block")
+    {
+      const char* v = value(i, "--block");
+      if (!v) return false;
+      double b = 0.0;
+      if (!ParseNumber(v, &b) || b != std::floor(b) || b < 1.0 || b > 65536.0)
+      {
+        *error = std::string("--block expects a whole number from 1 to 65536, got '") + v + "'";
+        return false;
+      }
+      args->block = int(b);
+    }
+    else if (a == "--precision")
+    {
+      const char* v = value(i, "--precision");
+      if (!v) return false;
+      if (std::strcmp(v, "float") == 0) args->doublePrecision = false;
+      else if (std::strcmp(v, "double") == 0) args->doublePrecision = true;
+      else
+      {
+        *error = std::string("--precision expects float or double, got '") + v + "'";
+        return false;
+      }
+    }
+    else if (a.size() > 1 && a[0] == '-')
+    {
+      *error = "unknown option '" + a + "'";
+      return false;
+    }
+    else
+      files.push_back(a);
+  }
+  const size_t want = args->demo ? 1 : 2;
+  if (files.size() != want)
+  {
+    if (args->demo)
+      *error = files.empty() ? "--demo needs an OUTPUT file" : "--demo takes only an OUTPUT file, no INPUT";
+    else
+      *error = files.size() < 2 ? "need an INPUT and an OUTPUT file (or --demo OUTPUT)" : "too many files given";
+    return false;
+  }
+  if (!args->demo) args->input = files[0];
+  args->output = files.back();
+  if (!args->demo && args->input == args->output)
+  {
+    *error = "INPUT and OUTPUT are the same file";
+    return false;
+  }
+  return true;
+}
