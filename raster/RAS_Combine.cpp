@@ -49,11 +49,11 @@ void RAS_CombinePixelsHSVAdjust::Combine(uint8_t* d, int r, int g, int b, int a,
   const int sat = RAS_Clamp255(delta * kInv.v[vmax] / 256 + w * (g - 128) / 128);
   const int val = RAS_Clamp255(vmax + w * (b - 128) / 128);
 
-  // Back in 14-bit fixed point: the chroma is val * sat / 256, and within a sector the
-  // rising or falling channel moves by chroma * f / 64.
+  // Back in 14-bit fixed point: the chroma is val * sat / 255 (saturation 255 reaches
+  // grey 0), and within a sector the rising or falling channel moves by chroma * f / 64.
   const int sector = hue / 64, f = hue % 64;
   const int v14 = val << 14;
-  const int chroma14 = val * sat * 64;
+  const int chroma14 = val * sat * 16384 / 255;
   const int p = (v14 - chroma14 + 8192) >> 14;
   const int q = (v14 - chroma14 / 64 * f + 8192) >> 14;
   const int t = (v14 - chroma14 / 64 * (64 - f) + 8192) >> 14;
