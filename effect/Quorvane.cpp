@@ -134,9 +134,9 @@ inline double Tick(FxDSP& d, double drive, double levelGain, double x)
 
 std::atomic<uint32_t> Quorvane::rand_state{1};
 
-Quorvane::Quorvane()
-    : IEffectBase(kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
-                  kVersion, kUniqueID, kMfrID, kLatency, false, false, false, kAPIVST2),
+Quorvane::Quorvane(IEffectInstanceInfo info)
+    : IEffectVST(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
+                 kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
       mCurrentRate(GetSampleRate())
 {
   GetParam(kLevel)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);

@@ -2,13 +2,13 @@
 // The overdrive: three parallel distortion branches on the summed input, an output
 // level, a three-band equaliser and a fifteen-stage cabinet, the same mono result
 // on both outputs. "Effect" off passes the mono sum through.
-#include "core/IEffectBase.h"
+#include "vst2/IEffectVST.h"
 #include "effect/FxDSP.h"
 
 #include <atomic>
 #include <cstdint>
 
-class Quorvane : public IEffectBase
+class Quorvane : public IEffectVST
 {
 public:
   enum EParams
@@ -30,7 +30,7 @@ public:
   // values come out.
   static std::atomic<uint32_t> rand_state;
 
-  Quorvane();
+  explicit Quorvane(IEffectInstanceInfo info);
   ~Quorvane() override;
 
   void Reset() override;
@@ -57,22 +57,6 @@ public:
   double GetDrive() const { return mDrive; }
   bool IsEffectOn() const { return mEffectOn; }
 
-  // ---- host link: stand-ins until the binding supplies them ----
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int* numerator, int* denominator) override
-  {
-    if (numerator) *numerator = 0;
-    if (denominator) *denominator = 0;
-  }
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
-  // ---- end of host link stand-ins ----
 
 protected:
   double mCurrentRate;   // Hz the filters are designed for

@@ -20,7 +20,7 @@ using Buf = std::vector<double>;
 std::unique_ptr<Quorvane> MakeFx(uint32_t seed = 1)
 {
   Quorvane::rand_state = seed;
-  return std::make_unique<Quorvane>();
+  return std::make_unique<Quorvane>(IEffectInstanceInfo{});
 }
 
 void SetParam(Quorvane& fx, int idx, double value)
