@@ -67,7 +67,7 @@ void RAS_CombinePixelsHSVAdjust::Combine(uint8_t* d, int r, int g, int b, int a,
   case 4: nr = t, ng = p, nb = val; break;
   default: nr = val, ng = p, nb = q; break;
   }
-  d[0] = uint8_t(a);
+  d[0] = uint8_t(RAS_Clamp255(a));  // fills pass their weight, up to 256, as a
   d[1] = uint8_t(RAS_Clamp255(nr));
   d[2] = uint8_t(RAS_Clamp255(ng));
   d[3] = uint8_t(RAS_Clamp255(nb));
