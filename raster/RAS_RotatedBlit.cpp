@@ -56,17 +56,18 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   double x0 = srcx - ((double(dw) * dsdx + double(dh) * dsdy - srcw) * 0.5 - rotxcent);
   double y0 = srcy - ((double(dh) * dtdy + double(dw) * dtdx - srch) * 0.5 - rotycent);
 
+  // Clipping skips whole columns and rows of the walk, counted in fixed point so that a
+  // clipped blit samples exactly what the unclipped one would.
+  int64_t skipx = 0, skipy = 0;
   if (dx < 0)
   {
-    x0 -= double(dx) * dsdx;
-    y0 -= double(dx) * dtdx;
+    skipx = -dx;
     dw += dx;
     dx = 0;
   }
   if (dy < 0)
   {
-    x0 -= double(dy) * dsdy;
-    y0 -= double(dy) * dtdy;
+    skipy = -dy;
     dh += dy;
     dy = 0;
   }
@@ -75,14 +76,15 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   if (dw <= 0 || dh <= 0) return;
 
   // Every position the walk reaches must fit 64-bit fixed point.
-  const double reach = (std::fabs(x0) + std::fabs(y0) +
-                        (std::fabs(dsdx) + std::fabs(dtdx)) * double(dw) +
-                        (std::fabs(dsdy) + std::fabs(dtdy)) * double(dh)) * 65536.0;
+  const double cols = double(skipx + dw), rows = double(skipy + dh);
+  const double reach = (std::fabs(x0) + std::fabs(y0) + (std::fabs(dsdx) + std::fabs(dtdx)) * cols +
+                        (std::fabs(dsdy) + std::fabs(dtdy)) * rows) * 65536.0;
   if (reach > 1e18) return;
 
-  const int64_t fx0 = int64_t(x0 * 65536.0), fy0 = int64_t(y0 * 65536.0);
   const int64_t fdsdx = int64_t(dsdx * 65536.0), fdtdx = int64_t(dtdx * 65536.0);
   const int64_t fdsdy = int64_t(dsdy * 65536.0), fdtdy = int64_t(dtdy * 65536.0);
+  const int64_t fx0 = int64_t(x0 * 65536.0) + skipx * fdsdx + skipy * fdsdy;
+  const int64_t fy0 = int64_t(y0 * 65536.0) + skipx * fdtdx + skipy * fdtdy;
   const bool bilinear = (mode & RAS_BLEND_FILTER_BILINEAR) != 0;
   const int w = RAS_Weight(alpha);
 

@@ -18,7 +18,9 @@ struct Tap
   int frac;
 };
 
-bool MakeTaps(std::vector<Tap>& taps, double start, double step, int n, int limit)
+// Tap i samples start + (first + i) * step, all in 16.16 fixed point, so that a clipped blit
+// samples exactly the pixels the unclipped one would.
+bool MakeTaps(std::vector<Tap>& taps, double start, double step, int64_t first, int n, int limit)
 {
   taps.resize(size_t(n));
   // Clipping far outside the bitmap can push the start beyond what 64 bits hold; such
@@ -31,8 +33,9 @@ bool MakeTaps(std::vector<Tap>& taps, double start, double step, int n, int limi
   bool any = false;
   for (int i = 0; i < n; ++i)
   {
-    const double pd = double(p0) + double(fstep) * i;
-    const int64_t p = (pd < -kFar || pd > kFar) ? -1 : p0 + fstep * i;
+    const int64_t k = first + i;
+    const double pd = double(p0) + double(fstep) * double(k);
+    const int64_t p = (pd < -kFar || pd > kFar) ? -1 : p0 + fstep * k;
     if (p < 0 || p >= end)
       taps[size_t(i)] = Tap{-1, 0};
     else
@@ -113,25 +116,24 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
   {
     dx += dw;
     dw = -dw;
-    stepx = -stepx;
-    sx = srcx + srcw + stepx;
+    sx = srcx + srcw + stepx;  // the step is negative now
   }
   if (dh < 0)
   {
     dy += dh;
     dh = -dh;
-    stepy = -stepy;
     sy = srcy + srch + stepy;
   }
+  int64_t firstx = 0, firsty = 0;
   if (dx < 0)
   {
-    sx += double(-dx) * stepx;
+    firstx = -dx;
     dw += dx;
     dx = 0;
   }
   if (dy < 0)
   {
-    sy += double(-dy) * stepy;
+    firsty = -dy;
     dh += dy;
     dy = 0;
   }
@@ -141,7 +143,9 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
 
   // 16.16 fixed point, in 64 bits: huge scale factors must not overflow the position.
   std::vector<Tap> cols, rows;
-  if (!MakeTaps(cols, sx, stepx, int(dw), limx) || !MakeTaps(rows, sy, stepy, int(dh), limy)) return;
+  if (!MakeTaps(cols, sx, stepx, firstx, int(dw), limx) ||
+      !MakeTaps(rows, sy, stepy, firsty, int(dh), limy))
+    return;
   const int64_t fstepx = int64_t(std::fabs(stepx) * 65536.0);
   const int64_t fstepy = int64_t(std::fabs(stepy) * 65536.0);
 
