@@ -41,5 +41,13 @@ fuzz: deps
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
 
+# The demo riff rendered dry and through the built Quorvane.so, with the summaries.
+RENDER = $(BUILD)/tools/render/quorvane-render
+demo: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target Quorvane quorvane-render
+	@mkdir -p out
+	$(RENDER) --demo --bypass out/demo-dry.wav
+	$(RENDER) --demo out/demo-wet.wav
+
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out
