@@ -89,9 +89,9 @@ void IParam::SetNormalized(double normalizedValue)
   if (!std::isfinite(normalizedValue)) return;
   double v = mMin + (mMax - mMin) * std::pow(normalizedValue, mShape);
   if (mKind != ParamKind::Double && mStep != 0.0) v = std::floor(v / mStep + 0.5) * mStep;
-  v = std::fmin(v, mMax);
+  // Checked before the cap: fmin would turn NaN into the maximum.
   if (!std::isfinite(v)) return;
-  mValue = v;
+  mValue = v > mMax ? mMax : v;
 }
 
 double IParam::GetNormalized() const
