@@ -87,12 +87,11 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
     return;
   }
 
-  const int dx = x2 - x1, dy = y2 - y1;
-  const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
-  const int adx = std::abs(dx), ady = std::abs(dy);
+  const int adx = std::abs(x2 - x1), ady = std::abs(y2 - y1);
 
   if (adx == ady)
   {
+    const int sx = x2 < x1 ? -1 : 1, sy = y2 < y1 ? -1 : 1;
     // Without anti-aliasing the diagonal itself; with it, 3/4 on the diagonal and 1/4 on the
     // two pixels that fill the staircase toward the next one.
     const int wd = aa ? w * 3 / 4 : w, ws = w / 4;
@@ -113,6 +112,13 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
   // bitmaps cannot overflow the shifted positions. Drawn from both ends toward the middle,
   // so a segment covers the same pixels whichever end it starts from.
   const bool xMajor = adx > ady;
+  // One canonical direction: the same segment given the other way round gives the same pixels.
+  if ((xMajor ? x1 > x2 : y1 > y2))
+  {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  const int sx = x2 < x1 ? -1 : 1, sy = y2 < y1 ? -1 : 1;
   const int n = xMajor ? adx : ady;
   const int smaj = xMajor ? sx : sy, smin = xMajor ? sy : sx;
   const int maj1 = xMajor ? x1 : y1, maj2 = xMajor ? x2 : y2;
