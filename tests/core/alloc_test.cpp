@@ -42,6 +42,8 @@ struct CountScope
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 
+// Every form a sanitizer runtime may otherwise supply itself, so that none of them
+// pairs with the wrong partner.
 void* operator new(size_t size)
 {
   Count();
@@ -50,19 +52,16 @@ void* operator new(size_t size)
 }
 void* operator new[](size_t size)
 {
-  Count();
-  if (void* p = malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
+  return operator new(size);
 }
 void* operator new(size_t size, const std::nothrow_t&) noexcept
 {
   Count();
   return malloc(size ? size : 1);
 }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept
 {
-  Count();
-  return malloc(size ? size : 1);
+  return operator new(size, tag);
 }
 void operator delete(void* p) noexcept { free(p); }
 void operator delete[](void* p) noexcept { free(p); }
@@ -84,7 +83,6 @@ extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
 
 void* malloc(size_t size)
 {
@@ -100,11 +98,6 @@ void* realloc(void* p, size_t size)
 {
   Count();
   return __libc_realloc(p, size);
-}
-void* aligned_alloc(size_t align, size_t size)
-{
-  Count();
-  return __libc_memalign(align, size);
 }
 }
 #endif
