@@ -114,21 +114,15 @@ inline void StageCab(FxDSP& d, double x, double& out)
   out = x;
 }
 
-// One sample of the running effect, x already holding the input sum plus noise.
-inline double Tick(FxDSP& d, double drive, double levelGain, double x)
+// Biquads first..last in series.
+inline double Series(FxDSP& d, int first, int last, double x)
 {
-  double p, D, A, B, m, y;
-  d.biquadFilterProcess(kInputLP, x, p);
-  StageDriveA(d, drive, x, D); // the unfiltered input
-  StageClipperA(d, p, A);
-  StageClipperB(d, drive, p, B);
-  m = (D + A + B) * levelGain;
-  d.biquadFilterProcess(kEqLow, m, m);
-  d.biquadFilterProcess(kEqMid, m, m);
-  d.biquadFilterProcess(kEqHigh, m, m);
-  StageCab(d, m, y);
-  return y;
+  for (int s = first; s <= last; ++s) d.biquadFilterProcess(s, x, x);
+  return x;
 }
+
+// Frames per pass of the block loop (two stack buffers of this many doubles).
+constexpr int kChunk = 128;
 
 } // namespace
 
@@ -319,19 +313,48 @@ void Quorvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
     return;
   }
 
+  // Work on a local copy of the filter bank: the output buffers cannot alias it, so
+  // the compiler need not reload the state after every store.
   FxDSP dsp = mDsp;
   const double drive = mDrive, levelGain = mLevelGain;
-  // Blocks longer than the noise table wrap around it.
-  for (int start = 0; start < nFrames; start += kNoiseLen)
+
+  // One sample's path runs through some twenty biquads in series, too long for the
+  // processor to overlap consecutive samples. So each chunk goes through the chain
+  // in passes, each pass a shorter path; every stage still sees its samples in
+  // order, so the output is bit for bit that of the sample-by-sample chain.
+  double pre[kChunk], mid[kChunk];
+  int noiseIdx = 0;
+  for (int start = 0; start < nFrames; start += kChunk)
   {
-    const int n = nFrames - start < kNoiseLen ? nFrames - start : kNoiseLen;
+    const int n = nFrames - start < kChunk ? nFrames - start : kChunk;
     const double* a = in0 + start;
     const double* b = in1 + start;
     double* o0 = out0 + start;
     double* o1 = out1 + start;
+
+    // Input low-pass and branch D (which takes the unfiltered input).
     for (int i = 0; i < n; ++i)
     {
-      const double y = Tick(dsp, drive, levelGain, a[i] + b[i] + mNoise[i]);
+      const double x = a[i] + b[i] + mNoise[noiseIdx];
+      // Blocks longer than the noise table wrap around it.
+      if (++noiseIdx == kNoiseLen) noiseIdx = 0;
+      dsp.biquadFilterProcess(kInputLP, x, pre[i]);
+      StageDriveA(dsp, drive, x, mid[i]);
+    }
+    // Branches A and B, the mix and the level.
+    for (int i = 0; i < n; ++i)
+    {
+      double A, B;
+      StageClipperA(dsp, pre[i], A);
+      StageClipperB(dsp, drive, pre[i], B);
+      mid[i] = (mid[i] + A + B) * levelGain;
+    }
+    // Equaliser and cabinet.
+    for (int i = 0; i < n; ++i) mid[i] = Series(dsp, kEqLow, 15, mid[i]);
+    for (int i = 0; i < n; ++i) mid[i] = Series(dsp, 16, 20, mid[i]);
+    for (int i = 0; i < n; ++i)
+    {
+      const double y = Series(dsp, 21, kCabLast, mid[i]);
       o1[i] = y;
       o0[i] = y;
     }
