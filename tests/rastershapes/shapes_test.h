@@ -45,7 +45,7 @@ inline long Sum(RAS_IBitmap* b)
 class WindowBitmap : public RAS_IBitmap
 {
 public:
-  static const RAS_Pixel kSentinel = 0x5A5A5A5Au;
+  static constexpr RAS_Pixel kSentinel = 0x5A5A5A5Au;
   WindowBitmap(int w, int h, int margin)
       : mW(w), mH(h), mM(margin), mSpan(w + 2 * margin),
         mBlock(size_t(mSpan) * size_t(h + 2 * margin), kSentinel)

@@ -426,6 +426,8 @@ TEST(CachedFont, SampleSheet)
   const int xs[5] = {200, 230, 240, 215, 190}, ys[5] = {275, 280, 295, 298, 290};
   RAS_FillConvexPolygon(&bmp, xs, ys, 5, RAS_RGBA(0, 140, 60, 255), 0.75f, RAS_BLEND_COPY);
   if (const char* dir = std::getenv("QUORVANE_SHAPES_PNG"))
+  {
     EXPECT_TRUE(RAS_WritePNG(&bmp, (std::string(dir) + "/shapes_sample.png").c_str()));
+  }
   EXPECT_GT(Sum(&bmp), 0);
 }
