@@ -22,17 +22,20 @@ IRadioButtonsControl::IRadioButtonsControl(IEffectBase* plug, const IRECT& rect,
       dY = int(double(rect.H() - nButtons * h) / double(gaps));
   }
 
+  // Reversed layouts mirror the plain ones: the first button sits flush with the far
+  // edge. Starting a further gap in would push the last button out past the near edge,
+  // where it could never be clicked.
   IRECT* r = mRECTs.Resize(nButtons);
   int x, y;
   if (direction == kHorizontal)
   {
     y = rect.T;
-    x = reverse ? rect.R - w - dX : rect.L;
+    x = reverse ? rect.R - w : rect.L;
   }
   else
   {
     x = rect.L;
-    y = reverse ? rect.B - h - dY : rect.T;
+    y = reverse ? rect.B - h : rect.T;
   }
   for (int i = 0; i < nButtons; ++i)
   {

@@ -8,7 +8,7 @@ class IRadioButtonsControl : public IControl
 {
 public:
   // The buttons are spread evenly over the rectangle, one frame in size; reversed
-  // layouts start at the far edge (one gap in from it).
+  // layouts start at the far edge.
   IRadioButtonsControl(IEffectBase* plug, const IRECT& rect, int paramIdx, int nButtons,
                        const IBitmap* bitmap, EDirection direction = kVertical,
                        bool reverse = false);
