@@ -40,7 +40,8 @@ bool RAS_MemBitmap::resize(int w, int h)
   // Either side zero or negative is an empty bitmap (a negative times a negative must not
   // pass for a size).
   const int64_t span = w > 0 ? (int64_t(w) + mAlignMask) & ~int64_t(mAlignMask) : 0;
-  const int64_t n = h > 0 ? int64_t(h) * span * 4 : 0;
+  int64_t n = 0;
+  if (h > 0 && span > 0) n = h <= kMaxBitmapBytes / (span * 4) ? int64_t(h) * span * 4 : kMaxBitmapBytes + 1;
   if (n <= 0 || n > kMaxBitmapBytes)
   {
     std::free(mBlock);

@@ -288,7 +288,7 @@ TEST(LoadPNG, LoaderListChecksTheExtension)
   EXPECT_EQ(RAS_GetImageLoader(RAS_GetImageLoaderCount()), nullptr);
   const RAS_ImageLoader* png = RAS_GetImageLoader(0);
   ASSERT_NE(png, nullptr);
-  EXPECT_EQ(std::memcmp(png->extensions, "PNG files (*.PNG)\0*.PNG\0\0", 26), 0);
+  EXPECT_EQ(std::memcmp(png->extensions, "PNG files (*.PNG)\0*.PNG\0\0", 25), 0);
 
   const std::vector<uint8_t> bytes = Encode(Variant{PNG_COLOR_TYPE_RGB, 8, false, false}, 3, 2);
   const std::string upper = OutPath("loader.PNG"), other = OutPath("loader.png.dat");
