@@ -337,8 +337,7 @@ int RAS_CachedFont::DrawNative(RAS_IBitmap* bitmap, const char* text, int len, R
   const int shimFlags = int(flags & ~unsigned(RAS_DT_CALCRECT));
 
   const int w = std::min(RAS_Weight(mCombineAlpha), 256);
-  const bool plain = (mCombineMode & (RAS_BLEND_MASK | RAS_BLEND_USE_SOURCE_ALPHA)) == RAS_BLEND_COPY && w == 256;
-  if (bitmap->getDC() || plain)
+  if (bitmap->getDC() || w == 256)
   {
     // The same pixels the drawing context holds, bounded by the bitmap's own size.
     SHIM_Surface s{rows.row0, rows.stride, rows.width, rows.height};
@@ -367,7 +366,7 @@ int RAS_CachedFont::DrawNative(RAS_IBitmap* bitmap, const char* text, int len, R
   SHIM_Rect shifted{ClampInt((long long)where.left - area.left), ClampInt((long long)where.top - area.top),
                     ClampInt((long long)where.right - area.left), ClampInt((long long)where.bottom - area.top)};
   SHIM_DrawTextOnSurface(&s, &style, text, len, &shifted, shimFlags);
-  RAS_Blit(bitmap, tmp, area.left, area.top, 0, 0, aw, ah, mCombineAlpha, mCombineMode);
+  RAS_Blit(bitmap, tmp, area.left, area.top, 0, 0, aw, ah, mCombineAlpha, RAS_BLEND_COPY);
   return height;
 }
 

@@ -44,8 +44,8 @@ public:
   virtual RAS_Pixel SetBkColor(RAS_Pixel color) = 0;
   virtual RAS_Pixel SetEffectColor(RAS_Pixel color) = 0;
   virtual int SetBkMode(int mode) = 0;
-  // Combine mode and weight of the glyph path (and of native text put back into a bitmap
-  // without a drawing context).
+  // Combine mode and weight of the glyph path; native text on a bitmap without a drawing
+  // context is copied back at this weight.
   virtual void SetCombineMode(int mode, float alpha = 1.0f) = 0;
   // UTF-8 text, len -1 when zero-terminated. Returns the text height, 0 when nothing is done.
   // With RAS_DT_CALCRECT rect's right and bottom become left + width and top + height.

@@ -230,6 +230,30 @@ TEST(ShimFont, InkIsAntiAliasedAndNotClipped)
   }
 }
 
+TEST(ShimFont, EscapementTurnsTheBaseline)
+{
+  // 90 degrees counter-clockwise: the text runs upward from the box's top-left corner.
+  SHIM_Font* up = MakeFont(14, "DejaVu Sans", SHIM_FW_NORMAL, false, SHIM_QUALITY_ANTIALIASED, 900);
+  SHIM_Font* flat = MakeFont(14, "DejaVu Sans");
+  ASSERT_NE(up, nullptr);
+  const int w = Measure(flat, "Level");
+  EXPECT_EQ(Measure(up, "Level"), w);  // measured along the baseline
+  RAS_MemBitmap bmp(60, 100, 4);
+  Clear(&bmp);
+  const SHIM_TextStyle st{up, 0xFFFFFF, SHIM_TRANSPARENT, 0};
+  SHIM_Surface s = SurfaceOf(&bmp);
+  SHIM_Rect r{10, 90, 50, 100};
+  SHIM_DrawTextOnSurface(&s, &st, "Level", -1, &r, SHIM_DT_NOCLIP);
+  const Ink k = InkBox(&bmp, 0);
+  ASSERT_FALSE(k.Empty());
+  EXPECT_NEAR(k.bottom - k.top + 1, w, 3);
+  EXPECT_LE(k.bottom, 90);
+  EXPECT_GE(k.left, 10);
+  EXPECT_LE(k.right, 10 + 17);
+  SHIM_DeleteFont(up);
+  SHIM_DeleteFont(flat);
+}
+
 TEST(ShimFont, DrawsThroughAMemoryContextWithItsTextState)
 {
   SHIM_Font* f = MakeFont(12);
@@ -415,6 +439,12 @@ TEST(CachedFont, SampleSheet)
   fonts[3].SetTextColor(RAS_RGBA(200, 0, 0, 128));
   RAS_Rect r{4, y, 356, y + 40};
   fonts[3].DrawText(&bmp, "translucent glyph path", -1, &r, RAS_DT_USEFGALPHA | RAS_DT_RIGHT);
+  {
+    RAS_CachedFont turned;
+    turned.SetFromHFont(MakeFont(12, "DejaVu Sans", 400, false, SHIM_QUALITY_ANTIALIASED, 900), 0x600);
+    RAS_Rect tr{340, 210, 360, 230};
+    turned.DrawText(&bmp, "turned", -1, &tr, RAS_DT_NOCLIP);
+  }
   RAS_FillCircle(&bmp, 40, 250, 30, RAS_RGBA(30, 90, 200, 255), 1.0f, RAS_BLEND_COPY, true);
   RAS_Circle(&bmp, 110, 250, 30, RAS_RGBA(30, 90, 200, 255), 1.0f, RAS_BLEND_COPY, true);
   RAS_Circle(&bmp, 160, 250, 3.5f, RAS_RGBA(200, 30, 30, 255), 1.0f, RAS_BLEND_COPY, true);
