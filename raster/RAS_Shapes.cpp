@@ -330,7 +330,7 @@ struct ClipPen
     if (x < box.x0 || x > box.x1) return;
     ya = std::max<int64_t>(ya, box.y0);
     yb = std::min<int64_t>(yb, box.y1);
-    for (int64_t y = ya; y <= yb; ++y) pen.HSpan(int(y), int(x), int(x), wt, Pen::kFastHalf);
+    if (ya <= yb) pen.VSpan(int(x), int(ya), int(yb), wt, Pen::kFastHalf);
   }
   // (±u, ±v) about the centre, each distinct point once.
   void Put4(int64_t cx, int64_t cy, int64_t u, int64_t v, int wt) const

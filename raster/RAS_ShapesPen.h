@@ -62,6 +62,30 @@ struct Pen
     Blend(rows.Row(y) + x, std::min(wt, 256));
   }
 
+  // Rows ya..yb (inclusive) of column x, clipped.
+  void VSpan(int x, int ya, int yb, int wt, Fast fast) const
+  {
+    if (wt <= 0 || unsigned(x) >= unsigned(rows.width)) return;
+    ya = std::max(ya, 0);
+    yb = std::min(yb, rows.height - 1);
+    if (ya > yb) return;
+    wt = std::min(wt, 256);
+    if (plainCopy && fast != kFastNone && (wt == 256 || wt == 128))
+    {
+      const RAS_Pixel F = color, half = (F >> 1) & 0x7F7F7F7Fu;
+      for (int y = ya; y <= yb; ++y)
+      {
+        RAS_Pixel* p = rows.Row(y) + x;
+        *p = wt == 256 ? F : ((*p >> 1) & 0x7F7F7F7Fu) + half;
+      }
+      return;
+    }
+    RAS_DispatchCombine(mode, wt, [&](auto op) {
+      for (int y = ya; y <= yb; ++y)
+        decltype(op)::Combine(reinterpret_cast<uint8_t*>(rows.Row(y) + x), r, g, b, a, wt);
+    });
+  }
+
   // Columns xa..xb (inclusive) of row y, clipped.
   void HSpan(int y, int xa, int xb, int wt, Fast fast) const
   {
