@@ -73,6 +73,8 @@ public:
     return IEffectBase::GetHost();
   }
 
+  UTL_PtrList<IPreset>* PresetList() { return &mPresets; }
+
   void SetValues(const std::vector<double>& v)
   {
     for (size_t i = 0; i < v.size(); ++i) GetParam(int(i))->Set(v[i]);

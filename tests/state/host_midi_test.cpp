@@ -12,16 +12,13 @@ TEST(Version, PartsDecimalAndText)
 {
   const struct
   {
-    int packed;
-    int major, minor, patch, decimal;
+    int packed, major, minor, patch, decimal;
     const char* text;
   } cases[] = {
       {0x00020300, 2, 3, 0, 20300, "v2.3.0"},
-      {0x00010000, 1, 0, 0, 10000, "v1.0.0"},
       {0x00016400, 1, 100, 0, 20000, "v1.100.0"}, // minor above 99 carries
       {0x000000FF, 0, 0, 255, 255, "v0.0.255"},
-      {0x7FFFFFFF, 32767, 255, 255, 327695755, "v32767.255.255"},
-      {int(0x80000000u), 32768, 0, 0, 327680000, "v32768.0.0"},
+      {int(0x80000000u), 32768, 0, 0, 327680000, "v32768.0.0"}, // unsigned major
   };
   for (const auto& tc : cases)
   {
@@ -39,67 +36,43 @@ TEST(Version, PartsDecimalAndText)
 
 TEST(Hosts, LookUpFollowsTheFixedOrderAndIgnoresCase)
 {
+  const std::string pad(254, 'x');
   const struct
   {
-    const char* name;
+    std::string name;
     EHost code;
   } cases[] = {
       {"REAPER", kHostReaper},
       {"Steinberg Cubase 12", kHostCubase},
-      {"Nuendo", kHostNuendo},
-      {"Cakewalk by Band", kHostSonar},
-      {"Fruity Wrapper", kHostFL},
-      {"Live 11", kHostLive},
-      {"Live and Logic", kHostLive},           // live is tested first
-      {"logic alive", kHostLive},              // substring anywhere
-      {"Digital Reaper", kHostReaper},         // reaper precedes digital
+      {"Cubase via Reaper", kHostCubase}, // cubase is tested first
+      {"Live and Logic", kHostLive},
+      {"logic alive", kHostLive}, // substring anywhere
+      {"Digital Reaper", kHostReaper},
       {"Some Digital Thing", kHostDigitalPerformer},
-      {"Cubase via Reaper", kHostCubase},
-      {"Pro Tools", kHostUnknown},             // only without the space
+      {"Pro Tools", kHostUnknown}, // only without the space
       {"ProTools", kHostProTools},
       {"Melodyne", kHostMelodyne},
-      {"vstmanlib", kHostVSTScanner},
-      {"AULab", kHostAULab},
-      {"GarageBand", kHostGarageBand},
-      {"Forte", kHostForte},
-      {"Chainer", kHostChainer},
-      {"Adobe Audition", kHostAudition},
-      {"Orion", kHostOrion},
-      {"SAWStudio", kHostSAWStudio},
-      {"Samplitude", kHostSamplitude},
-      {"AudioMulch", kHostAudioMulch},
+      {"Cakewalk", kHostSonar},
       {"PreSonus Studio One", kHostStudioOne},
       {"VST3PluginTestHost", kHostVST3TestHost},
-      {"Ardour", kHostArdour},
       {"Standalone", kHostStandalone},
       {"Bitwig", kHostUnknown},
       {"", kHostUnknown},
-      {nullptr, kHostUnknown},
+      {pad.substr(0, 249) + "ardour", kHostArdour},
+      {pad + "ardour", kHostUnknown}, // beyond the 255 characters kept
+      {std::string(100000, 'a'), kHostUnknown},
   };
-  for (const auto& tc : cases)
-    EXPECT_EQ(LookUpHost(tc.name), tc.code) << (tc.name ? tc.name : "(null)");
-}
+  for (const auto& tc : cases) EXPECT_EQ(LookUpHost(tc.name.c_str()), tc.code) << tc.name;
+  EXPECT_EQ(LookUpHost(nullptr), kHostUnknown);
 
-TEST(Hosts, LongNamesAreCutNotOverrun)
-{
-  const std::string pad(254, 'x');
-  EXPECT_EQ(LookUpHost((pad + "ardour").c_str()), kHostUnknown); // beyond the 255 kept
-  EXPECT_EQ(LookUpHost((pad.substr(0, 249) + "ardour").c_str()), kHostArdour);
-  EXPECT_EQ(LookUpHost(std::string(100000, 'a').c_str()), kHostUnknown);
-}
-
-TEST(Hosts, DisplayNames)
-{
   const struct
   {
     int code;
     const char* name;
-  } cases[] = {{0, "Unknown"},   {1, "Reaper"},     {5, "Sonar"},          {6, "Vegas"},
-               {7, "FLStudio"},  {10, "Unknown"},   {12, "Unknown"},       {13, "VSTScanner"},
-               {19, "Unknown"},  {23, "DigitalPerformer"}, {26, "StudioOne"},
-               {27, "VST3PluginTestHost"}, {28, "Ardour"}, {29, "Unknown"}, {-1, "Unknown"},
-               {1000, "Unknown"}};
-  for (const auto& tc : cases)
+  } names[] = {{0, "Unknown"},  {5, "Sonar"},       {6, "Vegas"},   {12, "Unknown"},
+               {23, "DigitalPerformer"}, {27, "VST3PluginTestHost"}, {28, "Ardour"},
+               {29, "Unknown"}, {-1, "Unknown"}};
+  for (const auto& tc : names)
   {
     char out[19];
     GetHostNameStr(EHost(tc.code), out);
@@ -133,7 +106,6 @@ TEST(MidiMsg, BuildersWriteStatusAndDataBytes)
       {"note off", off, 5, 0x8F, 61, 0},
       {"pitch 0.5", pw(0.5, 2), 0, 0xE2, 0, 96}, // 12288 = 96 * 128
       {"pitch 0", pw(0.0, 0), 0, 0xE0, 0, 64},
-      {"pitch -1", pw(-1.0, 0), 0, 0xE0, 0, 0},
       {"pitch -2 clamps", pw(-2.0, 0), 0, 0xE0, 0, 0},
       {"pitch +1 clamps", pw(1.0, 0), 0, 0xE0, 0x7F, 0x7F},
       {"pitch huge", pw(1e300, 0), 0, 0xE0, 0x7F, 0x7F},
@@ -192,12 +164,11 @@ TEST(MidiMsg, ReadersAnswerOnlyForTheirKind)
 
 TEST(MidiMsg, StatusTextsAndSysExDump)
 {
-  const char* names[16] = {"none",          "unknown",           "unknown",    "unknown",
-                           "unknown",       "unknown",           "unknown",    "unknown",
-                           "noteoff",       "noteon",            "aftertouch", "controlchange",
+  const char* names[16] = {"none",    "unknown",       "unknown",       "unknown",
+                           "unknown", "unknown",       "unknown",       "unknown",
+                           "noteoff", "noteon",        "aftertouch",    "controlchange",
                            "programchange", "channelaftertouch", "pitchwheel", "unknown"};
   for (int k = 0; k < 16; ++k) EXPECT_STREQ(StatusMsgStr(IMidiMsg::EStatusMsg(k)), names[k]) << k;
-  EXPECT_STREQ(StatusMsgStr(IMidiMsg::EStatusMsg(200)), "unknown");
 
   const uint8_t bytes[] = {0xF0, 0x7E, 0x7F};
   const struct
@@ -215,12 +186,6 @@ TEST(MidiMsg, StatusTextsAndSysExDump)
     memset(out, '#', sizeof(out));
     EXPECT_EQ(SysExStr(out, tc.maxLen, tc.data, tc.size), out);
     EXPECT_STREQ(out, tc.text) << tc.maxLen;
-    EXPECT_EQ(out[tc.maxLen > 0 && tc.maxLen < 64 ? tc.maxLen : 63], '#') << "wrote past maxLen";
+    EXPECT_EQ(out[tc.maxLen < 64 ? tc.maxLen : 63], '#') << "wrote past maxLen";
   }
-
-  ISysEx sx(4, bytes, 3);
-  sx.Clear();
-  EXPECT_EQ(sx.mOffset, 0);
-  EXPECT_EQ(sx.mSize, 0);
-  EXPECT_EQ(sx.mData, nullptr);
 }
