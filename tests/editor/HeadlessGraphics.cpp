@@ -24,7 +24,7 @@ void HeadlessGraphics::AddStripImage(const char* name, int w, int frameH,
 
 bool HeadlessGraphics::DrawScreen(IRECT* rect)
 {
-  mScreenRects.push_back(rect ? *rect : IRECT());
+  if (mRecordScreen) mScreenRects.push_back(rect ? *rect : IRECT());
   return true;
 }
 

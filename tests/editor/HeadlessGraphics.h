@@ -37,6 +37,7 @@ public:
   std::vector<LoadCall> mLoads;
 
   std::vector<IRECT> mScreenRects; // DrawScreen regions, in call order
+  bool mRecordScreen = true;       // benchmarks turn the record off
 
   // Menu: the item chosen (-1 dismisses); what the menu held when shown.
   int mMenuChoice = -1;

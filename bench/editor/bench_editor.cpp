@@ -1,0 +1,178 @@
+// Redraw cost of an editor the size of the effect's (224 x 333: a background, five
+// 65-frame knobs, a switch and an LED, bitmaps made in code), as a ratio to copying one
+// frame of that size with memcpy in the same run.
+#include "editor/HeadlessGraphics.h" // tests/editor
+
+#include "core/TestEffect.h"
+#include "editor/controls/IBitmapControl.h"
+#include "editor/controls/IKnobMultiControl.h"
+#include "editor/controls/ISwitchControl.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+const int kW = 224, kH = 333;
+
+uint32_t Pixel(int a, int r, int g, int b)
+{
+  return uint32_t(a) | uint32_t(r) << 8 | uint32_t(g) << 16 | uint32_t(b) << 24;
+}
+
+// Knob artwork: a disc with a soft edge and a pointer, one frame per step, so blits go
+// through the source-alpha path like real anti-aliased images.
+HeadlessGraphics::MemoryImage KnobStrip(int size, int frames)
+{
+  HeadlessGraphics::MemoryImage img;
+  img.w = size;
+  img.h = size * frames;
+  img.pixels.resize(size_t(img.w) * img.h);
+  const double c = (size - 1) * 0.5, r = size * 0.45;
+  for (int f = 0; f < frames; ++f)
+  {
+    const double angle = -2.4 + 4.8 * f / (frames - 1);
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x)
+      {
+        const double dx = x - c, dy = y - c, d = std::sqrt(dx * dx + dy * dy);
+        const int a = int(std::max(0.0, std::min(1.0, r - d + 0.5)) * 255.0);
+        const double along = dx * std::sin(angle) - dy * std::cos(angle);
+        const double across = std::fabs(dx * std::cos(angle) + dy * std::sin(angle));
+        const bool pointer = along > 0 && across < 1.5;
+        img.pixels[size_t(f * size + y) * img.w + x] =
+            pointer ? Pixel(a, 240, 240, 240) : Pixel(a, 40 + x, 40 + y, 60);
+      }
+  }
+  return img;
+}
+
+struct Editor
+{
+  TestEffect fx{"1-1", 7};
+  HeadlessGraphics* g = new HeadlessGraphics(&fx, kW, kH);
+  IKnobMultiControl* knobs[5] = {};
+
+  Editor()
+  {
+    for (int i = 0; i < 5; ++i) fx.GetParam(i)->InitDouble("Knob", 5.0, 0.0, 10.0, 0.1);
+    fx.GetParam(5)->InitBool("Switch", true);
+    fx.GetParam(6)->InitBool("Led", true);
+
+    HeadlessGraphics::MemoryImage bg;
+    bg.w = kW;
+    bg.h = kH;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) bg.pixels.push_back(Pixel(255, x, y & 0xFF, (x ^ y) & 0xFF));
+    g->mMemoryImages["bg"] = bg;
+    g->mMemoryImages["knob"] = KnobStrip(48, 65);
+    g->AddStripImage("switch", 30, 40, {Pixel(255, 90, 90, 90), Pixel(255, 150, 150, 150)});
+    g->AddStripImage("led", 16, 16, {Pixel(128, 60, 0, 0), Pixel(255, 255, 40, 40)});
+
+    g->AttachBackground(9900, "bg");
+    IBitmap knob = g->LoadIBitmap(9901, "knob", 65);
+    IBitmap sw = g->LoadIBitmap(9902, "switch", 2);
+    IBitmap led = g->LoadIBitmap(9903, "led", 2);
+    g->AttachControl(new IBitmapControl(&fx, 104, 15, 6, &led));
+    g->AttachControl(new ISwitchControl(&fx, 93, 228, 5, &sw));
+    const int pos[5][2] = {{6, 106}, {170, 106}, {44, 84}, {88, 71}, {131, 84}};
+    for (int i = 0; i < 5; ++i)
+    {
+      knobs[i] = new IKnobMultiControl(&fx, pos[i][0], pos[i][1], i, &knob);
+      g->AttachControl(knobs[i]);
+    }
+    g->mRecordScreen = false;
+    fx.AttachGraphics(g);
+    Redraw();
+  }
+
+  void Redraw()
+  {
+    IRECT r;
+    if (g->IsDirty(&r)) g->Draw(&r);
+  }
+};
+
+void BM_MemcpyFrame(benchmark::State& state)
+{
+  std::vector<uint32_t> src(size_t(kW) * kH, 0x12345678u), dst(src.size());
+  for (auto _ : state)
+  {
+    std::memcpy(dst.data(), src.data(), src.size() * 4);
+    benchmark::DoNotOptimize(dst.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t(src.size()) * 4);
+}
+BENCHMARK(BM_MemcpyFrame);
+
+void BM_FullRedraw(benchmark::State& state)
+{
+  Editor e;
+  for (auto _ : state)
+  {
+    e.g->SetAllControlsDirty();
+    e.Redraw();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_FullRedraw);
+
+void BM_OneKnobRedraw(benchmark::State& state)
+{
+  Editor e;
+  int step = 0;
+  for (auto _ : state)
+  {
+    // A new value from the plug-in, then the timer tick that redraws it.
+    e.knobs[2]->SetValueFromPlug((step++ % 64) / 64.0);
+    e.Redraw();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_OneKnobRedraw);
+
+// Prints each redraw's CPU time as a multiple of the frame memcpy measured in the same run
+// (the machine may be shared, so CPU time rather than wall time).
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+  void ReportRuns(const std::vector<Run>& runs) override
+  {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        mCpuNs[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override
+  {
+    ConsoleReporter::Finalize();
+    const auto base = mCpuNs.find("BM_MemcpyFrame");
+    if (base == mCpuNs.end() || base->second <= 0.0) return;
+    for (const auto& entry : mCpuNs)
+      if (entry.first != base->first)
+        std::printf("%-20s %6.2f x memcpy of a %d x %d frame\n", entry.first.c_str(),
+                    entry.second / base->second, kW, kH);
+  }
+
+private:
+  std::map<std::string, double> mCpuNs;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
