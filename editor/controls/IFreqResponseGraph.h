@@ -27,6 +27,11 @@ public:
   double GetIRGain() const { return mAnalysis.GetIRGain(); }
   int GetFFTSize() const { return mAnalysis.GetFFTSize(); }
   const IFreqResponseAnalysis& GetAnalysis() const { return mAnalysis; }
+  // The transform the analysis runs; touches no state of the graph.
+  static void fft(double* re, double* im, int log2n, int direction)
+  {
+    ::fft(re, im, log2n, direction);
+  }
 
   void OnMouseOver(int x, int y, IMouseMod* mod) override;
   void OnMouseOut() override;

@@ -639,6 +639,13 @@ TEST(BitmapText, ControlDrawsCentredVerticallyWithItsOffset)
   IBitmapTextControl empty(&e.fx, IRECT(0, 2, 40, 12), &font, "", &near);
   EXPECT_TRUE(empty.Draw(e.g));
   DrawBitmapedText(e.g, &font, empty.GetRECT(), &near, nullptr, "AB", true, true, 0, 4, 0);
+
+  // Codes past the last frame of a short font read nothing beyond its image.
+  e.g->AddStripImage("short", 4, 4, {kRed, kGreen, kRed});
+  IBitmap shortFont = e.g->LoadIBitmap(9513, "short", 3);
+  e.Attach(new IBitmapTextControl(&e.fx, IRECT(0, 12, 40, 16), &shortFont, "~~\x7f", &near, 4, 4));
+  e.DrawAll();
+  EXPECT_EQ(ReadRow(e, 12, 10), "..........");
 }
 
 TEST(Knobs, LinePointsAlongTheValueAngle)
