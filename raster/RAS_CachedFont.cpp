@@ -13,6 +13,8 @@ namespace
 
 using RAS_ShapesDetail::Pen;
 
+constexpr size_t kMaxCacheBytes = size_t(32) << 20;
+
 // The two scratch bitmaps every font object shares: one to render glyphs in, one to put
 // native text on when the destination has no drawing context. Made on first use, dropped
 // with the last font object.
@@ -292,6 +294,14 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
     if (any) break;
   }
   if (kept == 0) return;
+  // Bounded: past the limit every other glyph renders again on next use. Records stay where
+  // they are, so the caller's pointer to this one remains valid.
+  if (mPixels.size() + size_t(kept) * size_t(h) > kMaxCacheBytes)
+  {
+    for (GlyphRec& g : mLow) g.offset = 0;
+    for (GlyphRec& g : mHigh) g.offset = 0;
+    mPixels.clear();
+  }
   rec->offset = int(mPixels.size()) + 1;
   rec->width = kept;
   rec->height = h;

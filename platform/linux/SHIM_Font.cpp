@@ -69,8 +69,10 @@ struct Glyph
   std::vector<uint8_t> coverage;
 };
 
-// Enough for any text a user types; the cache starts over beyond it.
+// Enough for any text a user types; the cache starts over beyond either bound (large sizes
+// make large glyphs).
 constexpr size_t kMaxCachedGlyphs = 4096;
+constexpr size_t kMaxCachedBytes = size_t(32) << 20;
 
 bool IsMonospaceAlias(const char* face)
 {
@@ -169,6 +171,7 @@ struct SHIM_Font
   SHIM_TextMetrics metrics{};
   std::mutex mutex;  // guards face and glyphs
   std::unordered_map<uint32_t, Glyph> glyphs;
+  size_t glyphBytes = 0;
 
   const Glyph& GetGlyph(uint32_t cp);
 };
@@ -177,7 +180,11 @@ const Glyph& SHIM_Font::GetGlyph(uint32_t cp)
 {
   auto it = glyphs.find(cp);
   if (it != glyphs.end()) return it->second;
-  if (glyphs.size() >= kMaxCachedGlyphs) glyphs.clear();
+  if (glyphs.size() >= kMaxCachedGlyphs || glyphBytes >= kMaxCachedBytes)
+  {
+    glyphs.clear();
+    glyphBytes = 0;
+  }
   Glyph& g = glyphs[cp];
 
   // Control characters occupy no space (line breaks are handled by the layout).
@@ -219,6 +226,7 @@ const Glyph& SHIM_Font::GetGlyph(uint32_t cp)
     return g;
   }
   g.coverage.resize(size_t(g.width) * size_t(g.height));
+  glyphBytes += g.coverage.size();
   for (int y = 0; y < g.height; ++y)
   {
     const unsigned char* src = bm.buffer + ptrdiff_t(y) * bm.pitch;
