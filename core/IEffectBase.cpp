@@ -7,7 +7,6 @@
 #include "util/UTL_CopyTruncated.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <climits>
 #include <cstdint>
@@ -31,7 +30,6 @@ namespace
 bool ScanInt(const char*& p, int* out)
 {
   char* end = nullptr;
-  errno = 0;
   const long v = strtol(p, &end, 10);
   if (end == p) return false;
   *out = int(std::min<long>(std::max<long>(v, INT_MIN), INT_MAX));
@@ -59,20 +57,16 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets,
                          const char* effectName, const char* productName, const char* mfrName,
                          int version, int uniqueID, int mfrID, int latency, bool doesMIDI,
                          bool doesStateChunks, bool isInst, EAPI api)
-    : mVersion(version),
-      mUniqueID(uniqueID),
-      mMfrID(mfrID),
-      mLatency(latency),
-      mDoesMIDI(doesMIDI),
-      mStateChunks(doesStateChunks),
-      mIsInst(isInst),
-      mAPI(api)
+    : mVersion(version), mUniqueID(uniqueID), mMfrID(mfrID), mLatency(latency), mDoesMIDI(doesMIDI),
+      mStateChunks(doesStateChunks), mIsInst(isInst), mAPI(api)
 {
   Trace("IEffectBase", __LINE__, "%s:%s", effectName ? effectName : "", CurrentTime());
   mPreviousPath.Set("");
 
-  for (int i = 0; i < nParams; ++i) mParams.Add(new IParam);
-  for (int i = 0; i < nPresets; ++i) mPresets.Add(new IPreset);
+  for (int i = 0; i < nParams; ++i)
+    mParams.Add(new IParam);
+  for (int i = 0; i < nPresets; ++i)
+    mPresets.Add(new IPreset);
 
   CopyTruncated(mEffectName, effectName);
   CopyTruncated(mProductName, productName);
@@ -222,7 +216,8 @@ QUORVANE_NO_VPTR_CHECK void IEffectBase::AttachGraphics(IGraphics* graphics)
 QUORVANE_NO_VPTR_CHECK void IEffectBase::RedrawParamControls()
 {
   if (!mGraphics) return;
-  for (int i = 0; i < NParams(); ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  for (int i = 0; i < NParams(); ++i)
+    mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }
 
 void IEffectBase::SetBlockSize(int blockSize)
@@ -230,7 +225,8 @@ void IEffectBase::SetBlockSize(int blockSize)
   if (blockSize == mBlockSize || blockSize < 0) return;
 
   // Resizing may move a scratch buffer: a slot that pointed at the old one follows it.
-  auto resize = [](UTL_TypedBuf<double>& buf, double** slot, int n) {
+  auto resize = [](UTL_TypedBuf<double>& buf, double** slot, int n)
+  {
     const double* old = buf.Get();
     buf.Resize(n);
     if (n > 0) std::fill_n(buf.Get(), n, 0.0);
@@ -275,7 +271,8 @@ void IEffectBase::LimitToStereoIO()
     ch->mConnected = false;
     *ch->mSrc = ch->mScratchBuf.Get();
   }
-  for (int i = 2; i < NOutChannels(); ++i) mOutChannels.Get(i)->mConnected = true;
+  for (int i = 2; i < NOutChannels(); ++i)
+    mOutChannels.Get(i)->mConnected = true;
 }
 
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
@@ -355,7 +352,8 @@ void IEffectBase::AttachInputBuffers(int idx, int n, float** data, int nFrames)
     // The scratch buffer holds one block; longer host blocks are cut to it.
     const int frames = std::min(NonNegative(nFrames), ch->mScratchBuf.GetSize());
     if (host)
-      for (int s = 0; s < frames; ++s) scratch[s] = double(host[s]);
+      for (int s = 0; s < frames; ++s)
+        scratch[s] = double(host[s]);
     else
       std::fill_n(scratch, frames, 0.0);
     *ch->mSrc = scratch;
@@ -417,9 +415,11 @@ void IEffectBase::CopyOutputsToFloat(int nFrames, bool accumulate)
     float* dst = ch->mFDest;
     if (!ch->mConnected || !src || !dst) continue;
     if (accumulate)
-      for (int s = 0; s < nFrames; ++s) dst[s] += float(src[s]);
+      for (int s = 0; s < nFrames; ++s)
+        dst[s] += float(src[s]);
     else
-      for (int s = 0; s < nFrames; ++s) dst[s] = float(src[s]);
+      for (int s = 0; s < nFrames; ++s)
+        dst[s] = float(src[s]);
   }
 }
 
@@ -484,7 +484,8 @@ double IEffectBase::GetSamplesPerBeat()
 
 void IEffectBase::OnParamReset()
 {
-  for (int i = 0; i < NParams(); ++i) OnParamChange(i);
+  for (int i = 0; i < NParams(); ++i)
+    OnParamChange(i);
 }
 
 void IEffectBase::SetInputLabel(int idx, const char* label)
@@ -540,7 +541,8 @@ bool IEffectBase::SendMidiMsgs(UTL_TypedBuf<IMidiMsg>* msgs)
   if (!msgs) return true;
   bool all = true;
   IMidiMsg* msg = msgs->Get();
-  for (int i = 0; i < msgs->GetSize(); ++i) all = SendMidiMsg(msg + i) && all;
+  for (int i = 0; i < msgs->GetSize(); ++i)
+    all = SendMidiMsg(msg + i) && all;
   return all;
 }
 
@@ -548,12 +550,18 @@ const char* IEffectBase::GetAPIString()
 {
   switch (GetAPI())
   {
-    case kAPIVST2: return "VST2";
-    case kAPIVST3: return "VST3";
-    case kAPIAU: return "AU";
-    case kAPIRTAS: return "RTAS";
-    case kAPIAAX: return "AAX";
-    case kAPISA: return "Standalone";
+  case kAPIVST2:
+    return "VST2";
+  case kAPIVST3:
+    return "VST3";
+  case kAPIAU:
+    return "AU";
+  case kAPIRTAS:
+    return "RTAS";
+  case kAPIAAX:
+    return "AAX";
+  case kAPISA:
+    return "Standalone";
   }
   return "";
 }

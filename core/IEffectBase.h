@@ -49,7 +49,7 @@ public:
   struct InChannel
   {
     bool mConnected = false;
-    double** mSrc = nullptr;       // this channel's entry of the input pointer array
+    double** mSrc = nullptr;          // this channel's entry of the input pointer array
     UTL_TypedBuf<double> mScratchBuf; // block-size long
     UTL_String mLabel;
   };
@@ -57,8 +57,8 @@ public:
   struct OutChannel
   {
     bool mConnected = false;
-    double** mDest = nullptr;      // this channel's entry of the output pointer array
-    float* mFDest = nullptr;       // host single-precision buffer, or null
+    double** mDest = nullptr; // this channel's entry of the output pointer array
+    float* mFDest = nullptr;  // host single-precision buffer, or null
     UTL_TypedBuf<double> mScratchBuf;
     UTL_String mLabel;
   };
@@ -116,7 +116,11 @@ public:
   virtual void AttachGraphics(IGraphics* graphics);
   virtual void SetLatency(int samples) { mLatency = samples; }
   virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
-  virtual bool SendSysEx(ISysEx* msg) { (void)msg; return false; }
+  virtual bool SendSysEx(ISysEx* msg)
+  {
+    (void)msg;
+    return false;
+  }
   virtual void RedrawParamControls();
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}

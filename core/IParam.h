@@ -54,7 +54,8 @@ public:
   double DBToAmp() const;
 
   // Writes the value as text into out, which holds at least kDisplayLen bytes.
-  void GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText = true) const;
+  void GetDisplayForHost(double value, bool normalized, char* out,
+                         bool withDisplayText = true) const;
   void GetDisplayForHost(char* out, bool withDisplayText = true) const
   {
     GetDisplayForHost(mValue, false, out, withDisplayText);

@@ -4,10 +4,10 @@
 
 struct ITimeInfo
 {
-  double mTempo = 120.0;    // beats per minute
-  double mSamplePos = 0.0;  // samples since the start of the timeline
+  double mTempo = 120.0;   // beats per minute
+  double mSamplePos = 0.0; // samples since the start of the timeline
   double mPPQPos = 0.0;
-  double mLastBar = 0.0;    // start of the current bar
+  double mLastBar = 0.0; // start of the current bar
   double mCycleStart = 0.0;
   double mCycleEnd = 0.0;
   int mNumerator = 4;

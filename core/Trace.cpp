@@ -86,7 +86,8 @@ void ToLower(char* out, const char* in)
   if (!out) return;
   if (!in) in = "";
   size_t i = 0;
-  for (; in[i]; ++i) out[i] = char(tolower(static_cast<unsigned char>(in[i])));
+  for (; in[i]; ++i)
+    out[i] = char(tolower(static_cast<unsigned char>(in[i])));
   out[i] = '\0';
 }
 
@@ -94,10 +95,23 @@ void ToLower(char* out, int outSize, const char* in)
 {
   if (!out || outSize <= 0) return;
   CopyTruncated(out, size_t(outSize), in);
-  for (char* p = out; *p; ++p) *p = char(tolower(static_cast<unsigned char>(*p)));
+  for (char* p = out; *p; ++p)
+    *p = char(tolower(static_cast<unsigned char>(*p)));
 }
 
-const char* VSTOpcodeStr(int) { return ""; }
-const char* AUSelectStr(int) { return ""; }
-const char* AUPropertyStr(int) { return ""; }
-const char* AUScopeStr(int) { return ""; }
+const char* VSTOpcodeStr(int)
+{
+  return "";
+}
+const char* AUSelectStr(int)
+{
+  return "";
+}
+const char* AUPropertyStr(int)
+{
+  return "";
+}
+const char* AUScopeStr(int)
+{
+  return "";
+}

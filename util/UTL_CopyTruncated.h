@@ -19,8 +19,7 @@ inline char* CopyTruncated(char* dst, size_t size, const char* src)
 }
 
 // The same for a char array, sized by the compiler.
-template <size_t N>
-inline char* CopyTruncated(char (&dst)[N], const char* src)
+template <size_t N> inline char* CopyTruncated(char (&dst)[N], const char* src)
 {
   return CopyTruncated(dst, N, src);
 }

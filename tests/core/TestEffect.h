@@ -50,7 +50,8 @@ public:
   bool SendMidiMsg(IMidiMsg* msg) override
   {
     mSentMidi.push_back(*msg);
-    return mMidiAccepted.empty() ? true : mMidiAccepted[(mSentMidi.size() - 1) % mMidiAccepted.size()];
+    return mMidiAccepted.empty() ? true
+                                 : mMidiAccepted[(mSentMidi.size() - 1) % mMidiAccepted.size()];
   }
 
   // Effect side, recorded.

@@ -63,10 +63,22 @@ void* operator new[](size_t size, const std::nothrow_t& tag) noexcept
 {
   return operator new(size, tag);
 }
-void operator delete(void* p) noexcept { free(p); }
-void operator delete[](void* p) noexcept { free(p); }
-void operator delete(void* p, size_t) noexcept { free(p); }
-void operator delete[](void* p, size_t) noexcept { free(p); }
+void operator delete(void* p) noexcept
+{
+  free(p);
+}
+void operator delete[](void* p) noexcept
+{
+  free(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+  free(p);
+}
+void operator delete[](void* p, size_t) noexcept
+{
+  free(p);
+}
 
 // The C allocator too, through glibc's internal entry points. The sanitizers own
 // malloc in their builds, so there only operator new is counted.
@@ -79,26 +91,27 @@ void operator delete[](void* p, size_t) noexcept { free(p); }
 #endif
 
 #if defined(QUORVANE_COUNT_MALLOC)
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
+extern "C"
+{
+  void* __libc_malloc(size_t);
+  void* __libc_calloc(size_t, size_t);
+  void* __libc_realloc(void*, size_t);
 
-void* malloc(size_t size)
-{
-  Count();
-  return __libc_malloc(size);
-}
-void* calloc(size_t n, size_t size)
-{
-  Count();
-  return __libc_calloc(n, size);
-}
-void* realloc(void* p, size_t size)
-{
-  Count();
-  return __libc_realloc(p, size);
-}
+  void* malloc(size_t size)
+  {
+    Count();
+    return __libc_malloc(size);
+  }
+  void* calloc(size_t n, size_t size)
+  {
+    Count();
+    return __libc_calloc(n, size);
+  }
+  void* realloc(void* p, size_t size)
+  {
+    Count();
+    return __libc_realloc(p, size);
+  }
 }
 #endif
 
@@ -122,7 +135,8 @@ TEST(Allocation, AttachingAndProcessingAllocateNothing)
 {
   constexpr int kBlock = 256;
   TestEffect fx("1-1 2-2", 6, 1);
-  for (int i = 0; i < 6; ++i) fx.GetParam(i)->InitDouble("p", 0.5, 0.0, 1.0, 0.01);
+  for (int i = 0; i < 6; ++i)
+    fx.GetParam(i)->InitDouble("p", 0.5, 0.0, 1.0, 0.01);
   fx.SetSampleRate(48000.0);
   fx.SetBlockSize(kBlock);
   fx.SetInputChannelConnections(0, 2, true);

@@ -59,10 +59,10 @@ TEST(EffectBase, ChannelStringParsing)
       {"", {{0, 0}}, 0, 0},
       {nullptr, {}, 0, 0},
       {"0-2", {{0, 2}}, 0, 2},
-      {"3", {{3, 0}}, 3, 0},            // parses only partly
+      {"3", {{3, 0}}, 3, 0},               // parses only partly
       {"x-2 1-1", {{0, 0}, {1, 1}}, 1, 1}, // does not parse
-      {"1-1 ", {{1, 1}, {0, 0}}, 1, 1},   // trailing space: one more empty token
-      {"-1-2", {{-1, 2}}, 0, 2},            // counts never go below 0
+      {"1-1 ", {{1, 1}, {0, 0}}, 1, 1},    // trailing space: one more empty token
+      {"-1-2", {{-1, 2}}, 0, 2},           // counts never go below 0
   };
   for (const auto& c : cases)
   {
@@ -80,15 +80,17 @@ TEST(EffectBase, LegalIOMatchesFirstConfigurationWithNegativeAsAny)
   {
     int in, out;
     bool legal;
-  } cases[] = {{1, 1, true},  {2, 2, true},   {1, 2, false}, {2, 1, false}, {-1, 2, true},
+  } cases[] = {{1, 1, true},   {2, 2, true},  {1, 2, false},  {2, 1, false}, {-1, 2, true},
                {-1, -1, true}, {1, -1, true}, {3, -1, false}, {0, 0, false}};
-  for (const auto& c : cases) EXPECT_EQ(fx.LegalIO(c.in, c.out), c.legal) << c.in << "-" << c.out;
+  for (const auto& c : cases)
+    EXPECT_EQ(fx.LegalIO(c.in, c.out), c.legal) << c.in << "-" << c.out;
 
   TestEffect empty("");
   EXPECT_TRUE(empty.LegalIO(0, 0));
   TestEffect absent(nullptr);
   for (int in : {-1, 0, 1})
-    for (int out : {-1, 0, 1}) EXPECT_FALSE(absent.LegalIO(in, out));
+    for (int out : {-1, 0, 1})
+      EXPECT_FALSE(absent.LegalIO(in, out));
 }
 
 TEST(EffectBase, ConnectionsClampTheirRange)
@@ -225,7 +227,8 @@ TEST_F(Routing, PassThroughCopiesSharedChannelsAndZeroesTheRest)
   float hostOut[3][kBlock] = {{7, 7, 7, 7}, {7, 7, 7, 7}, {7, 7, 7, 7}};
   float* hostOuts[] = {hostOut[0], hostOut[1], hostOut[2]};
   wide.ProcessSingleReplacing(insF, hostOuts, kBlock);
-  EXPECT_EQ(std::vector<float>(hostOut[0], hostOut[0] + kBlock), std::vector<float>(inF, inF + kBlock));
+  EXPECT_EQ(std::vector<float>(hostOut[0], hostOut[0] + kBlock),
+            std::vector<float>(inF, inF + kBlock));
   EXPECT_EQ(std::vector<float>(hostOut[1], hostOut[1] + kBlock), std::vector<float>(kBlock, 0.0f));
 }
 
@@ -364,10 +367,12 @@ TEST(EffectBase, InstanceMutexSerialisesParameterChangesAcrossThreads)
 
   fx.GetMutex().Enter();
   fx.GetMutex().Enter(); // recursive on the owning thread
-  std::thread other([&] {
-    fx.SetParameterFromGUI(0, 0.75);
-    done = true;
-  });
+  std::thread other(
+      [&]
+      {
+        fx.SetParameterFromGUI(0, 0.75);
+        done = true;
+      });
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(done.load());
   fx.GetMutex().Leave();
@@ -410,7 +415,8 @@ TEST(EffectBase, MidiAndApiNames)
   TestEffect fx;
   UTL_TypedBuf<IMidiMsg> msgs;
   EXPECT_TRUE(fx.SendMidiMsgs(&msgs));
-  for (int i = 0; i < 3; ++i) msgs.Add(IMidiMsg(i, 0x90, uint8_t(60 + i), 100));
+  for (int i = 0; i < 3; ++i)
+    msgs.Add(IMidiMsg(i, 0x90, uint8_t(60 + i), 100));
   fx.mMidiAccepted = {true, false, true};
   EXPECT_FALSE(fx.SendMidiMsgs(&msgs));
   EXPECT_EQ(fx.mSentMidi.size(), 3u); // a refusal does not stop the rest
@@ -422,5 +428,6 @@ TEST(EffectBase, MidiAndApiNames)
     EAPI GetAPI() override { return EAPI(mApi); }
   } api;
   const char* names[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", ""};
-  for (api.mApi = 0; api.mApi <= 6; ++api.mApi) EXPECT_STREQ(api.GetAPIString(), names[api.mApi]);
+  for (api.mApi = 0; api.mApi <= 6; ++api.mApi)
+    EXPECT_STREQ(api.GetAPIString(), names[api.mApi]);
 }

@@ -93,13 +93,10 @@ TEST(Param, NormalisationFollowsShapeQuantisationAndUpperClamp)
     double n;
     double plain;
   } cases[] = {
-      {&sq, 0.5, 25.0},   // 100 * 0.5^2, no quantisation for Double
-      {&sq, 0.1, 1.0},
-      {&sq, 1.5, 100.0},  // capped at the maximum
-      {&in, 0.26, 3.0},   // 2.6 rounds to 3
-      {&in, 0.24, 2.0},
-      {&in, 1.2, 10.0},
-      {&in, -0.5, -5.0},  // no lower clamp
+      {&sq, 0.5, 25.0},                    // 100 * 0.5^2, no quantisation for Double
+      {&sq, 0.1, 1.0},  {&sq, 1.5, 100.0}, // capped at the maximum
+      {&in, 0.26, 3.0},                    // 2.6 rounds to 3
+      {&in, 0.24, 2.0}, {&in, 1.2, 10.0},  {&in, -0.5, -5.0}, // no lower clamp
   };
   for (const auto& c : cases)
   {

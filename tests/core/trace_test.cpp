@@ -68,8 +68,11 @@ TEST(Trace, CurrentTimeCarriesTheUtcOffset)
   {
     const char* tz;
     const char* suffix;
-  } cases[] = {{"UTC0", "+0000"}, {"ABC-05:30", "+0530"}, {"XYZ+03", "-0300"},
-               {"FAR-14", "+1400"}, {"WST+11", "-1100"}};
+  } cases[] = {{"UTC0", "+0000"},
+               {"ABC-05:30", "+0530"},
+               {"XYZ+03", "-0300"},
+               {"FAR-14", "+1400"},
+               {"WST+11", "-1100"}};
   const std::regex form(R"(\d{8} \d{2}:\d{2} [+-]\d{4})");
   for (const auto& c : cases)
   {
@@ -142,7 +145,8 @@ TEST(Trace, TimerFiresOncePerIntervalOfProcessorTime)
   const clock_t giveUp = clock() + 5 * CLOCKS_PER_SEC;
   while (!fired && clock() < giveUp)
   {
-    for (int i = 0; i < 10000; ++i) sink = sink + 1.0;
+    for (int i = 0; i < 10000; ++i)
+      sink = sink + 1.0;
     fired = timer.Every(0.05);
   }
   EXPECT_TRUE(fired);
