@@ -129,30 +129,44 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
     if (xMajor) pen.Put(major, minor, wt);
     else pen.Put(minor, major, wt);
   };
-
   put(maj1, min1, w);
   put(maj2, min2, w);
-  for (int i = 1; 2 * i <= n; ++i)
-  {
-    const bool middle = 2 * i == n;
-    const int64_t posA = (int64_t(min1) << 16) + step * i;
-    const int64_t posB = (int64_t(min2) << 16) - step * i;
-    const int majA = maj1 + smaj * i, majB = maj2 - smaj * i;
-    if (!aa)
+
+  // Between the ends every pixel is inside the bitmap (the segment was clipped) and, with
+  // anti-aliasing, weighs at most 255: one operator serves them all.
+  const ptrdiff_t minStride = xMajor ? pen.rows.stride : 1;
+  RAS_Pixel* const origin = pen.rows.Row(0);
+  auto at = [&](int major, int minor) {
+    return xMajor ? origin + ptrdiff_t(minor) * minStride + major
+                  : origin + ptrdiff_t(major) * pen.rows.stride + minor;
+  };
+  RAS_DispatchCombine(mode, aa ? 255 : w, [&](auto op) {
+    using Op = decltype(op);
+    auto blend = [&](RAS_Pixel* p, int wt) {
+      if (wt > 0) Op::Combine(reinterpret_cast<uint8_t*>(p), pen.r, pen.g, pen.b, pen.a, wt);
+    };
+    for (int i = 1; 2 * i <= n; ++i)
     {
-      put(majA, int((posA + 0x8000) >> 16), w);
-      if (!middle) put(majB, int((posB + 0x8000) >> 16), w);
-      continue;
+      const bool middle = 2 * i == n;
+      const int64_t posA = (int64_t(min1) << 16) + step * i;
+      const int64_t posB = (int64_t(min2) << 16) - step * i;
+      const int majA = maj1 + smaj * i, majB = maj2 - smaj * i;
+      if (!aa)
+      {
+        blend(at(majA, int((posA + 0x8000) >> 16)), w);
+        if (!middle) blend(at(majB, int((posB + 0x8000) >> 16)), w);
+        continue;
+      }
+      for (int k = 0; k < (middle ? 1 : 2); ++k)
+      {
+        const int64_t pos = k ? posB : posA;
+        const int ip = int(pos >> 16), f = int((pos >> 8) & 0xFF);
+        RAS_Pixel* p = at(k ? majB : majA, ip);
+        blend(p, (255 - f) * w / 256);
+        if (f && ip + 1 <= minLimit) blend(p + minStride, f * w / 256);
+      }
     }
-    for (int k = 0; k < (middle ? 1 : 2); ++k)
-    {
-      const int64_t pos = k ? posB : posA;
-      const int maj = k ? majB : majA;
-      const int ip = int(pos >> 16), f = int((pos >> 8) & 0xFF);
-      put(maj, ip, (255 - f) * w / 256);
-      if (ip + 1 <= minLimit) put(maj, ip + 1, f * w / 256);
-    }
-  }
+  });
 }
 
 // ---------------------------------------------------------------------------------------
