@@ -9,8 +9,7 @@
 // text colour by the glyph coverage c (D = T + (D - T) * (255 - c) / 256) and moves the alpha
 // byte toward 255 by the same coverage.
 //
-// The calls are independent of each other; a font may be used from one thread at a time per
-// call (each font guards its own glyph cache).
+// Fonts may be used from several threads: each guards its own glyph cache.
 #include <cstddef>
 #include <cstdint>
 
