@@ -79,6 +79,12 @@ void BlitClipped(const RAS_RowAccess& d, int dx, int dy, const RAS_RowAccess& s,
   {
     if (alpha == 1.0f)
     {
+      if (d.stride == w && s.stride == w)
+      {
+        // Whole rows of both: one block.
+        std::memcpy(d.Row(dy) + dx, s.Row(sy) + sx, size_t(w) * size_t(h) * sizeof(RAS_Pixel));
+        return;
+      }
       for (int j = 0; j < h; ++j)
         std::memcpy(d.Row(dy + j) + dx, s.Row(sy + j) + sx, size_t(w) * sizeof(RAS_Pixel));
       return;
