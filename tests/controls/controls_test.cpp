@@ -724,16 +724,3 @@ TEST(FreqResponseGraph, DrawsTheCurveAndAsksForHover)
   IFreqResponseGraph fallback(nullptr, white, IRECT(0, 0, 10, 10), 0, kFFTWindowHann);
   EXPECT_EQ(fallback.GetFFTSize(), IFreqResponseAnalysis::kDefaultFFTSize);
 }
-
-TEST(FreqResponseGraph, WiderThanAThousandColumnsDrawsInBounds)
-{
-  const IColor white = COLOR_WHITE;
-  Editor e(1500, 40);
-  auto* graph = e.Attach(
-      new IFreqResponseGraph(&e.fx, white, IRECT(0, 0, 1500, 40), 64, kFFTWindowBlackman));
-  std::vector<double> samples(64, 0.0);
-  samples[0] = 1.0;
-  for (int pass = 0; pass < 3; ++pass) graph->SetDataFromPlug(samples.data());
-  e.DrawAll();
-  EXPECT_EQ(graph->GetAnalysis().GetWidth(), 1500);
-}

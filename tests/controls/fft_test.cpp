@@ -296,15 +296,3 @@ TEST(FreqResponseAnalysis, WideGraphsAndFrequenciesPastNyquistStayInBounds)
     for (int c = 0; c < 2000; ++c) ASSERT_FALSE(std::isnan(a.GetColumn(c))) << c;
   }
 }
-
-TEST(FreqResponseAnalysis, ReadoutText)
-{
-  IFreqResponseAnalysis a(100, 80, 64, kFFTWindowRectangular);
-  char buf[64];
-  a.FormatReadout(0, 40, buf, sizeof buf);
-  EXPECT_STREQ(buf, "Freq:   20 Hz\nGain: -40.0 dB");
-  a.FormatReadout(50, 8, buf, sizeof buf);  // halfway up 10 octaves: 20 * 32 Hz
-  EXPECT_STREQ(buf, "Freq:  640 Hz\nGain: - 8.0 dB");
-  a.FormatReadout(100, 0, buf, sizeof buf);
-  EXPECT_STREQ(buf, "Freq: 20.480 kHz\nGain: - 0.0 dB");
-}
