@@ -15,6 +15,9 @@ using RAS_ShapesDetail::Pen;
 
 constexpr size_t kMaxCacheBytes = size_t(32) << 20;
 
+// Columns kept left of a glyph's pen position in its coverage block.
+int GlyphPad(int lineHeight) { return lineHeight / 4 + 2; }
+
 // The two scratch bitmaps every font object shares: one to render glyphs in, one to put
 // native text on when the destination has no drawing context. Made on first use, dropped
 // with the last font object.
@@ -248,8 +251,10 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
   SHIM_Rect box{0, 0, 0, 0};
   SHIM_DrawText(ctx, utf8, n, &box, SHIM_DT_CALCRECT | SHIM_DT_SINGLELINE | SHIM_DT_NOPREFIX);
   const int advance = box.right - box.left;
-  // Room for ink past the advance (italic overhang, synthetic bold).
-  const int w = std::min(advance + (lh < 16 ? 2 : lh / 16 + 2), bmp->getWidth());
+  // Room on both sides for ink beyond the advance (a j's hook under the previous letter,
+  // italic overhang, synthetic bold); the glyph is drawn GlyphPad() to the right.
+  const int pad = GlyphPad(lh);
+  const int w = std::min(advance + 2 * pad, bmp->getWidth());
   const int h = std::min(box.bottom - box.top, bmp->getHeight());
   rec->advance = advance;
   if (w <= 0 || h <= 0)
@@ -258,8 +263,9 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
     return;
   }
   RAS_FillRect(bmp, 0, 0, w, h, 0, 1.0f, RAS_BLEND_COPY);
-  SHIM_Rect area{0, 0, w, h};
-  SHIM_DrawText(ctx, utf8, n, &area, SHIM_DT_SINGLELINE | SHIM_DT_NOPREFIX);
+  SHIM_Rect area{pad, 0, w, h};
+  // Unclipped: ink left of the pen lands in the pad.
+  SHIM_DrawText(ctx, utf8, n, &area, SHIM_DT_SINGLELINE | SHIM_DT_NOPREFIX | SHIM_DT_NOCLIP);
   SHIM_SelectFont(ctx, prevFont);
 
   // Coverage is the red byte of white-on-black text.
@@ -439,6 +445,7 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
   long long top = rect->top;
   if (flags & RAS_DT_VCENTER) top = ((long long)rect->top + rect->bottom - height) / 2;
   else if (flags & RAS_DT_BOTTOM) top = (long long)rect->bottom - height;
+  const int pad = GlyphPad(lh);
   for (size_t li = 0; li < lines.size(); ++li)
   {
     const Line& line = lines[li];
@@ -447,10 +454,10 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
     long long x = rect->left;
     if (flags & RAS_DT_CENTER) x = ((long long)rect->left + rect->right - line.width) / 2;
     else if (flags & RAS_DT_RIGHT) x = (long long)rect->right - line.width;
-    for (int i = line.begin; i < line.end && x < clip.right;)
+    for (int i = line.begin; i < line.end && x - pad < clip.right;)
     {
       const GlyphRec* g = FindGlyph(DecodeUtf8(s, line.end, &i));
-      const long long gx = x;
+      const long long gx = x - pad;
       x += g->advance;
       if (g->offset <= 0 || gx + g->width <= clip.left) continue;
       const uint8_t* cov = mPixels.data() + (g->offset - 1);
