@@ -21,7 +21,12 @@ int GlyphPad(int lineHeight) { return lineHeight / 4 + 2; }
 // The two scratch bitmaps every font object shares: one to render glyphs in, one to put
 // native text on when the destination has no drawing context. Made on first use, dropped
 // with the last font object.
-std::mutex gSharedMutex;
+std::mutex& SharedMutex()
+{
+  // Never destroyed: font objects held by other static objects are deleted during exit.
+  static std::mutex* m = new std::mutex;
+  return *m;
+}
 int gLiveFonts = 0;
 RAS_SysBitmap* gGlyphBitmap = nullptr;
 RAS_SysBitmap* gNativeBitmap = nullptr;
@@ -130,7 +135,7 @@ int ClampInt(long long v)
 
 RAS_CachedFont::RAS_CachedFont()
 {
-  std::lock_guard<std::mutex> lock(gSharedMutex);
+  std::lock_guard<std::mutex> lock(SharedMutex());
   ++gLiveFonts;
   ClearCache();
 }
@@ -138,7 +143,7 @@ RAS_CachedFont::RAS_CachedFont()
 RAS_CachedFont::~RAS_CachedFont()
 {
   if ((mFlags & RAS_FONT_FLAG_OWNS_HFONT) && mFont) SHIM_DeleteFont(mFont);
-  std::lock_guard<std::mutex> lock(gSharedMutex);
+  std::lock_guard<std::mutex> lock(SharedMutex());
   if (--gLiveFonts == 0)
   {
     delete gGlyphBitmap;
@@ -149,7 +154,7 @@ RAS_CachedFont::~RAS_CachedFont()
 
 int RAS_CachedFont::GetLiveCount()
 {
-  std::lock_guard<std::mutex> lock(gSharedMutex);
+  std::lock_guard<std::mutex> lock(SharedMutex());
   return gLiveFonts;
 }
 

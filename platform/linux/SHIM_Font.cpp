@@ -41,8 +41,9 @@ namespace
 // to be serialised; rendering with a face needs only that face to be unshared.
 std::mutex& LibraryMutex()
 {
-  static std::mutex m;
-  return m;
+  // Never destroyed: fonts held by other static objects are deleted during exit.
+  static std::mutex* m = new std::mutex;
+  return *m;
 }
 
 FT_Library Library()
