@@ -19,8 +19,9 @@ constexpr size_t kMaxCacheBytes = size_t(32) << 20;
 int GlyphPad(int lineHeight) { return lineHeight / 4 + 2; }
 
 // The two scratch bitmaps every font object shares: one to render glyphs in, one to put
-// native text on when the destination has no drawing context. Made on first use, dropped
-// with the last font object.
+// native text on when the destination has no drawing context. Made on first use and kept
+// for the process: the last font object may die during exit, when the shim's context pool
+// may already be gone.
 std::mutex& SharedMutex()
 {
   // Never destroyed: font objects held by other static objects are deleted during exit.
@@ -144,12 +145,7 @@ RAS_CachedFont::~RAS_CachedFont()
 {
   if ((mFlags & RAS_FONT_FLAG_OWNS_HFONT) && mFont) SHIM_DeleteFont(mFont);
   std::lock_guard<std::mutex> lock(SharedMutex());
-  if (--gLiveFonts == 0)
-  {
-    delete gGlyphBitmap;
-    delete gNativeBitmap;
-    gGlyphBitmap = gNativeBitmap = nullptr;
-  }
+  --gLiveFonts;
 }
 
 int RAS_CachedFont::GetLiveCount()
