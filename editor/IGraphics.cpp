@@ -237,7 +237,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   mMouseY = y;
   IControl* c = mControls.Get(idx);
   const int paramIdx = c->ParamIdx();
-  if (paramIdx >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(paramIdx);
+  if (mPlug && c->GetParam()) mPlug->BeginInformHostOfParamChange(paramIdx);
   c->OnMouseDown(x, y, mod);
 }
 
@@ -250,7 +250,7 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   c->OnMouseUp(x, y, mod);
   // Sent even without a capture (the release after a double click): hosts pair it up.
   const int paramIdx = c->ParamIdx();
-  if (paramIdx >= 0 && mPlug) mPlug->EndInformHostOfParamChange(paramIdx);
+  if (mPlug && c->GetParam()) mPlug->EndInformHostOfParamChange(paramIdx);
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)

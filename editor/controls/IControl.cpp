@@ -83,11 +83,10 @@ void IControl::SetDirty(bool informPlug)
     mValue = mClampHi;
   mDirty = true;
 
-  if (!informPlug || !mPlug || mParamIdx < 0) return;
-  mPlug->SetParameterFromGUI(mParamIdx, mValue);
-
-  const IParam* param = GetParam();
+  // The base requires a valid index: a control bound past the parameter list stays local.
+  const IParam* param = informPlug ? GetParam() : nullptr;
   if (!param) return;
+  mPlug->SetParameterFromGUI(mParamIdx, mValue);
   if (mValDisplayControl)
   {
     char display[IParam::kDisplayLen];

@@ -2,6 +2,7 @@
 #include "EditorTestUtil.h"
 
 #include "editor/controls/IBitmapControl.h"
+#include "editor/controls/ISwitchControl.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,17 @@ TEST(EditorMouse, GesturesAreBracketedByOneBeginAndOneEnd)
   g.OnMouseUp(50, 50, &mod);
   EXPECT_EQ(fx.mBegun.size(), 1u);
   EXPECT_EQ(fx.mEnded.size(), 1u);
+
+  // A control bound past the parameter list stays local: no notifications, no value sent.
+  IBitmap strip(nullptr, 10, 20, 2);
+  auto* stray = new ISwitchControl(&fx, 60, 60, 9, &strip);
+  g.AttachControl(stray);
+  g.OnMouseDown(65, 65, &mod); // advances the switch
+  g.OnMouseUp(65, 65, &mod);
+  EXPECT_DOUBLE_EQ(stray->GetValue(), 1.0);
+  EXPECT_EQ(fx.mBegun.size(), 1u);
+  EXPECT_EQ(fx.mEnded.size(), 1u);
+  EXPECT_TRUE(fx.mInformed.empty());
 
   // A press outside every control starts no capture.
   TestEffect fx2("1-1", 1);
