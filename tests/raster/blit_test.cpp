@@ -280,7 +280,10 @@ TEST(Fill, CopyWeightsUseTheWholePixelFormsAndStayNearTheOperator)
           case 256: EXPECT_EQ(g, f); break;
           default: EXPECT_EQ(g, ByteOf(viaOp, i)); break;
           }
-          if (i != 0) EXPECT_LE(std::abs(g - ByteOf(viaOp, i)), 2) << "w8 " << c.w8 << " byte " << i;
+          if (i != 0)
+          {
+            EXPECT_LE(std::abs(g - ByteOf(viaOp, i)), 2) << "w8 " << c.w8 << " byte " << i;
+          }
         }
       }
   }
