@@ -51,6 +51,18 @@ enum
 constexpr double kHz720 = 720.4840087890625;
 constexpr double kHz723 = 723.4310302734375;
 
+// A biquad designed at or above Nyquist has its poles on or outside the unit circle
+// and its output runs off to infinity for good; below a 20.2 kHz rate the highest
+// stages would be. Their frequency is held at 0.46 of the rate instead: close enough
+// to Nyquist for 3-octave bands to keep a safe pole margin, and high enough to leave
+// every design at 22.05 kHz and above untouched (the top stage is 10.1 kHz).
+inline void DesignBiquad(FxDSP& d, int slot, int type, double freq, double bw, double gainDb,
+                         double rate)
+{
+  const double highest = 0.46 * rate;
+  d.biquadFilterInit(slot, type, freq < highest ? freq : highest, bw, gainDb, rate);
+}
+
 struct CabStage
 {
   int type;
@@ -178,9 +190,9 @@ void Quorvane::Init()
   const double sr = mCurrentRate;
 
   mDsp.dspFullReset();
-  mDsp.biquadFilterInit(kInputLP, FxDSP::kLowPass, 650, 1.4, 0, sr);
-  mDsp.biquadFilterInit(kAIn, FxDSP::kLowPass, 2000, 1.4, 0, sr);
-  mDsp.biquadFilterInit(kAOut, FxDSP::kHighShelf, 3100, 3, 12, sr);
+  DesignBiquad(mDsp, kInputLP, FxDSP::kLowPass, 650, 1.4, 0, sr);
+  DesignBiquad(mDsp, kAIn, FxDSP::kLowPass, 2000, 1.4, 0, sr);
+  DesignBiquad(mDsp, kAOut, FxDSP::kHighShelf, 3100, 3, 12, sr);
   mDsp.OnePoleHPFilterInit(0, kHz720, sr);
   mDsp.OnePoleLPFilterInit(0, kHz723, sr);
   mDsp.OnePoleHPFilterInit(1, kHz720, sr);
@@ -188,21 +200,21 @@ void Quorvane::Init()
   mDsp.OnePoleHPFilterInit(2, kHz723, sr);
   mDsp.OnePoleLPFilterInit(2, 2700, sr);
   mDsp.OnePoleLPFilterInit(3, 6500, sr);
-  mDsp.biquadFilterInit(kDHP, FxDSP::kHighPass, 730, 1.4, 0, sr);
-  mDsp.biquadFilterInit(kDLP, FxDSP::kLowPass, 650, 1.4, 0, sr);
-  mDsp.biquadFilterInit(kDBandLo, FxDSP::kLowPass, 400, 0.755, 0, sr);
-  mDsp.biquadFilterInit(kDBandHi, FxDSP::kHighPass, 9700, 0.555, 0, sr);
-  mDsp.biquadFilterInit(kDBandTop, FxDSP::kLowPass, 7500, 1.5, 0, sr);
-  mDsp.biquadFilterInit(kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * GetParam(kLow)->Value() - 10.0,
+  DesignBiquad(mDsp, kDHP, FxDSP::kHighPass, 730, 1.4, 0, sr);
+  DesignBiquad(mDsp, kDLP, FxDSP::kLowPass, 650, 1.4, 0, sr);
+  DesignBiquad(mDsp, kDBandLo, FxDSP::kLowPass, 400, 0.755, 0, sr);
+  DesignBiquad(mDsp, kDBandHi, FxDSP::kHighPass, 9700, 0.555, 0, sr);
+  DesignBiquad(mDsp, kDBandTop, FxDSP::kLowPass, 7500, 1.5, 0, sr);
+  DesignBiquad(mDsp, kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * GetParam(kLow)->Value() - 10.0,
                         sr);
-  mDsp.biquadFilterInit(kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * GetParam(kMid)->Value() - 18.0,
+  DesignBiquad(mDsp, kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * GetParam(kMid)->Value() - 18.0,
                         sr);
-  mDsp.biquadFilterInit(kEqHigh, FxDSP::kPeaking, 6000, 3,
+  DesignBiquad(mDsp, kEqHigh, FxDSP::kPeaking, 6000, 3,
                         36.0 * GetParam(kHigh)->Value() - 18.0, sr);
   for (int s = kCabFirst; s <= kCabLast; ++s)
   {
     const CabStage& c = kCabinet[s - kCabFirst];
-    mDsp.biquadFilterInit(s, c.type, c.freq, c.bw, c.gainDb, sr);
+    DesignBiquad(mDsp, s, c.type, c.freq, c.bw, c.gainDb, sr);
   }
 
   // Entry i is the single-precision sum of the first i + 1 draws.
@@ -230,13 +242,13 @@ void Quorvane::OnParamChange(int paramIdx)
     mDrive = v;
     break;
   case kLow:
-    mDsp.biquadFilterInit(kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * v - 10.0, mCurrentRate);
+    DesignBiquad(mDsp, kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * v - 10.0, mCurrentRate);
     break;
   case kMid:
-    mDsp.biquadFilterInit(kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * v - 18.0, mCurrentRate);
+    DesignBiquad(mDsp, kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * v - 18.0, mCurrentRate);
     break;
   case kHigh:
-    mDsp.biquadFilterInit(kEqHigh, FxDSP::kPeaking, 6000, 3, 36.0 * v - 18.0, mCurrentRate);
+    DesignBiquad(mDsp, kEqHigh, FxDSP::kPeaking, 6000, 3, 36.0 * v - 18.0, mCurrentRate);
     break;
   case kEffect:
     // The value truncated toward zero: 1 switches on, 0 off, anything else (NaN
@@ -262,9 +274,10 @@ void Quorvane::Reset()
 {
   UTL_MutexLock lock(mMutex);
   const double rate = GetSampleRate();
-  // A rate that is not a positive finite number would design NaN filters whose
-  // state never recovers; the current design is kept instead.
-  if (!(std::isfinite(rate) && rate > 0.0)) return;
+  // A rate that is not a positive finite number (or is subnormal, where the design
+  // frequencies underflow to 0) would design NaN filters whose state never
+  // recovers; the current design is kept instead.
+  if (!(std::isnormal(rate) && rate > 0.0)) return;
   mCurrentRate = rate;
   if (mCurrentRate != mInitRate)
   {
