@@ -4,16 +4,16 @@
 namespace
 {
 // inv[i] = floor(65536 / i) - 1, inv[0] = 0: divisions by a channel value as multiplies.
+// Built at compile time, so no static constructor can run before it.
 struct InverseTable
 {
   int v[256];
-  InverseTable()
+  constexpr InverseTable() : v()
   {
-    v[0] = 0;
     for (int i = 1; i < 256; ++i) v[i] = 65536 / i - 1;
   }
 };
-const InverseTable kInv;
+constexpr InverseTable kInv;
 } // namespace
 
 void RAS_CombinePixelsHSVAdjust::Combine(uint8_t* d, int r, int g, int b, int a, int w)
