@@ -97,9 +97,8 @@ public:
   // Direct form I: y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2 (summed in this order).
   void biquadFilterProcess(int slot, double x, double& out)
   {
-    const double y =
-        b0[slot] * x + b1[slot] * x1[slot] + b2[slot] * x2[slot] - a1[slot] * y1[slot] -
-        a2[slot] * y2[slot];
+    const double y = b0[slot] * x + b1[slot] * x1[slot] + b2[slot] * x2[slot] -
+                     a1[slot] * y1[slot] - a2[slot] * y2[slot];
     x2[slot] = x1[slot];
     x1[slot] = x;
     y2[slot] = y1[slot];
@@ -132,8 +131,7 @@ public:
   void dspFullReset();
 
   // Biquad coefficients (a0 divided out), then state, indexed by slot.
-  double b0[kBiquadSlots], b1[kBiquadSlots], b2[kBiquadSlots], a1[kBiquadSlots],
-      a2[kBiquadSlots];
+  double b0[kBiquadSlots], b1[kBiquadSlots], b2[kBiquadSlots], a1[kBiquadSlots], a2[kBiquadSlots];
   double x1[kBiquadSlots], x2[kBiquadSlots], y1[kBiquadSlots], y2[kBiquadSlots];
   // One-pole low-pass: gain, feedback coefficient, state.
   double lpA0[kOnePoleSlots], lpB1[kOnePoleSlots], lpZ[kOnePoleSlots];

@@ -70,13 +70,13 @@ struct CabStage
 };
 
 const CabStage kCabinet[kCabLast - kCabFirst + 1] = {
-    {FxDSP::kHighShelf, 9500, 1, -21},   {FxDSP::kPeaking, 100, 1, 7.2},
-    {FxDSP::kPeaking, 7250, 1, 5.4},     {FxDSP::kPeaking, 750, 1, -6},
-    {FxDSP::kPeaking, 1400, 0.5, -5.7},  {FxDSP::kPeaking, 5500, 0.2, 10.8},
-    {FxDSP::kPeaking, 5910, 0.1, -28.8}, {FxDSP::kPeaking, 3300, 1.6, 26.1},
-    {FxDSP::kPeaking, 4300, 0.2, 7.2},   {FxDSP::kHighShelf, 7500, 1, -29.7},
-    {FxDSP::kPeaking, 400, 1, -4.2},     {FxDSP::kPeaking, 1650, 0.3, 3.9},
-    {FxDSP::kPeaking, 7000, 1, 8.4},     {FxDSP::kPeaking, 8700, 0.1, -28.5},
+    {FxDSP::kHighShelf, 9500, 1, -21},    {FxDSP::kPeaking, 100, 1, 7.2},
+    {FxDSP::kPeaking, 7250, 1, 5.4},      {FxDSP::kPeaking, 750, 1, -6},
+    {FxDSP::kPeaking, 1400, 0.5, -5.7},   {FxDSP::kPeaking, 5500, 0.2, 10.8},
+    {FxDSP::kPeaking, 5910, 0.1, -28.8},  {FxDSP::kPeaking, 3300, 1.6, 26.1},
+    {FxDSP::kPeaking, 4300, 0.2, 7.2},    {FxDSP::kHighShelf, 7500, 1, -29.7},
+    {FxDSP::kPeaking, 400, 1, -4.2},      {FxDSP::kPeaking, 1650, 0.3, 3.9},
+    {FxDSP::kPeaking, 7000, 1, 8.4},      {FxDSP::kPeaking, 8700, 0.1, -28.5},
     {FxDSP::kHighShelf, 10100, 1, -14.4},
 };
 
@@ -122,14 +122,16 @@ inline void StageClipperB(FxDSP& d, double drive, double x, double& out)
 
 inline void StageCab(FxDSP& d, double x, double& out)
 {
-  for (int s = kCabFirst; s <= kCabLast; ++s) d.biquadFilterProcess(s, x, x);
+  for (int s = kCabFirst; s <= kCabLast; ++s)
+    d.biquadFilterProcess(s, x, x);
   out = x;
 }
 
 // Biquads first..last in series.
 inline double Series(FxDSP& d, int first, int last, double x)
 {
-  for (int s = first; s <= last; ++s) d.biquadFilterProcess(s, x, x);
+  for (int s = first; s <= last; ++s)
+    d.biquadFilterProcess(s, x, x);
   return x;
 }
 
@@ -205,12 +207,9 @@ void Quorvane::Init()
   DesignBiquad(mDsp, kDBandLo, FxDSP::kLowPass, 400, 0.755, 0, sr);
   DesignBiquad(mDsp, kDBandHi, FxDSP::kHighPass, 9700, 0.555, 0, sr);
   DesignBiquad(mDsp, kDBandTop, FxDSP::kLowPass, 7500, 1.5, 0, sr);
-  DesignBiquad(mDsp, kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * GetParam(kLow)->Value() - 10.0,
-                        sr);
-  DesignBiquad(mDsp, kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * GetParam(kMid)->Value() - 18.0,
-                        sr);
-  DesignBiquad(mDsp, kEqHigh, FxDSP::kPeaking, 6000, 3,
-                        36.0 * GetParam(kHigh)->Value() - 18.0, sr);
+  DesignBiquad(mDsp, kEqLow, FxDSP::kPeaking, 200, 2, 40.0 * GetParam(kLow)->Value() - 10.0, sr);
+  DesignBiquad(mDsp, kEqMid, FxDSP::kPeaking, 1200, 3, 36.0 * GetParam(kMid)->Value() - 18.0, sr);
+  DesignBiquad(mDsp, kEqHigh, FxDSP::kPeaking, 6000, 3, 36.0 * GetParam(kHigh)->Value() - 18.0, sr);
   for (int s = kCabFirst; s <= kCabLast; ++s)
   {
     const CabStage& c = kCabinet[s - kCabFirst];
@@ -363,8 +362,10 @@ void Quorvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
       mid[i] = (mid[i] + A + B) * levelGain;
     }
     // Equaliser and cabinet.
-    for (int i = 0; i < n; ++i) mid[i] = Series(dsp, kEqLow, 15, mid[i]);
-    for (int i = 0; i < n; ++i) mid[i] = Series(dsp, 16, 20, mid[i]);
+    for (int i = 0; i < n; ++i)
+      mid[i] = Series(dsp, kEqLow, 15, mid[i]);
+    for (int i = 0; i < n; ++i)
+      mid[i] = Series(dsp, 16, 20, mid[i]);
     for (int i = 0; i < n; ++i)
     {
       const double y = Series(dsp, 21, kCabLast, mid[i]);

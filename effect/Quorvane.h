@@ -57,9 +57,8 @@ public:
   double GetDrive() const { return mDrive; }
   bool IsEffectOn() const { return mEffectOn; }
 
-
 protected:
-  double mCurrentRate;   // Hz the filters are designed for
+  double mCurrentRate;    // Hz the filters are designed for
   double mInitRate = 0.0; // Hz at which Init last ran
   double mLevelGain = 0.0;
   double mDrive = 0.0;

@@ -104,15 +104,32 @@ inline void Process(FxDSP& dsp, const double* noise, double drive, double levelG
     out0[i] = y;
   }
 
-  StoreBiquad(dsp, 0, q0); StoreBiquad(dsp, 1, q1); StoreBiquad(dsp, 2, q2);
-  StoreBiquad(dsp, 3, q3); StoreBiquad(dsp, 4, q4); StoreBiquad(dsp, 5, q5);
-  StoreBiquad(dsp, 6, q6); StoreBiquad(dsp, 7, q7); StoreBiquad(dsp, 8, q8);
-  StoreBiquad(dsp, 9, q9); StoreBiquad(dsp, 10, q10); StoreBiquad(dsp, 11, q11);
-  StoreBiquad(dsp, 12, q12); StoreBiquad(dsp, 13, q13); StoreBiquad(dsp, 14, q14);
-  StoreBiquad(dsp, 15, q15); StoreBiquad(dsp, 16, q16); StoreBiquad(dsp, 17, q17);
-  StoreBiquad(dsp, 18, q18); StoreBiquad(dsp, 19, q19); StoreBiquad(dsp, 20, q20);
-  StoreBiquad(dsp, 21, q21); StoreBiquad(dsp, 22, q22); StoreBiquad(dsp, 23, q23);
-  StoreBiquad(dsp, 24, q24); StoreBiquad(dsp, 25, q25);
+  StoreBiquad(dsp, 0, q0);
+  StoreBiquad(dsp, 1, q1);
+  StoreBiquad(dsp, 2, q2);
+  StoreBiquad(dsp, 3, q3);
+  StoreBiquad(dsp, 4, q4);
+  StoreBiquad(dsp, 5, q5);
+  StoreBiquad(dsp, 6, q6);
+  StoreBiquad(dsp, 7, q7);
+  StoreBiquad(dsp, 8, q8);
+  StoreBiquad(dsp, 9, q9);
+  StoreBiquad(dsp, 10, q10);
+  StoreBiquad(dsp, 11, q11);
+  StoreBiquad(dsp, 12, q12);
+  StoreBiquad(dsp, 13, q13);
+  StoreBiquad(dsp, 14, q14);
+  StoreBiquad(dsp, 15, q15);
+  StoreBiquad(dsp, 16, q16);
+  StoreBiquad(dsp, 17, q17);
+  StoreBiquad(dsp, 18, q18);
+  StoreBiquad(dsp, 19, q19);
+  StoreBiquad(dsp, 20, q20);
+  StoreBiquad(dsp, 21, q21);
+  StoreBiquad(dsp, 22, q22);
+  StoreBiquad(dsp, 23, q23);
+  StoreBiquad(dsp, 24, q24);
+  StoreBiquad(dsp, 25, q25);
   dsp.lpZ[0] = lp0.z, dsp.lpZ[1] = lp1.z, dsp.lpZ[2] = lp2.z, dsp.lpZ[3] = lp3.z;
   dsp.hpZ[0] = hp0.z, dsp.hpZ[1] = hp1.z, dsp.hpZ[2] = hp2.z;
 }

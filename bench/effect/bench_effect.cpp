@@ -30,7 +30,8 @@ std::vector<double> TestSignal()
     const int note = int(i / 10000) % 4;
     const double t = double(i % 10000) / kRate, f = notes[note];
     double v = 0;
-    for (int h = 1; h <= 6; ++h) v += std::sin(2 * M_PI * f * h * t) / h;
+    for (int h = 1; h <= 6; ++h)
+      v += std::sin(2 * M_PI * f * h * t) / h;
     s[i] = 0.25 * v * std::exp(-3 * t);
   }
   return s;
@@ -82,8 +83,8 @@ void BM_Floor(benchmark::State& state)
   int block = 0;
   for (auto _ : state)
   {
-    effect_floor::Process(dsp, fx->GetNoise(), drive, gain, in.data() + block * kBlock,
-                          zero.data(), out0.data(), out1.data(), kBlock);
+    effect_floor::Process(dsp, fx->GetNoise(), drive, gain, in.data() + block * kBlock, zero.data(),
+                          out0.data(), out1.data(), kBlock);
     benchmark::DoNotOptimize(out0.data());
     benchmark::ClobberMemory();
     block = (block + 1) % kBlocks;
@@ -105,8 +106,7 @@ public:
   {
     for (const Run& r : runs)
       if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        mNsPerBlock[r.run_name.function_name] =
-            r.cpu_accumulated_time * 1e9 / double(r.iterations);
+        mNsPerBlock[r.run_name.function_name] = r.cpu_accumulated_time * 1e9 / double(r.iterations);
     ConsoleReporter::ReportRuns(runs);
   }
 

@@ -20,8 +20,11 @@ TEST(EffectFloor, MatchesTheProcessorBitForBit)
   {
     int param;
     double value;
-  } settings[] = {{Quorvane::kDrive, 0.83}, {Quorvane::kLevel, 0.7}, {Quorvane::kLow, 0.1},
-                  {Quorvane::kMid, 0.9},    {Quorvane::kHigh, 0.35}};
+  } settings[] = {{Quorvane::kDrive, 0.83},
+                  {Quorvane::kLevel, 0.7},
+                  {Quorvane::kLow, 0.1},
+                  {Quorvane::kMid, 0.9},
+                  {Quorvane::kHigh, 0.35}};
   for (const auto& s : settings)
   {
     fx->GetParam(s.param)->Set(s.value);

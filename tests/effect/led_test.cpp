@@ -62,6 +62,7 @@ TEST(QuorvaneLed, FollowsTheEffectSwitch)
 
   // Other parameters never touch the LED.
   gui->mCalls.clear();
-  for (int idx : {0, 1, 2, 3, 4, 6, -1}) fx->OnParamChange(idx);
+  for (int idx : {0, 1, 2, 3, 4, 6, -1})
+    fx->OnParamChange(idx);
   EXPECT_TRUE(gui->mCalls.empty());
 }
