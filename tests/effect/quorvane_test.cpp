@@ -139,7 +139,10 @@ TEST(Quorvane, LevelCurve)
     SetParam(*fx, Quorvane::kLevel, v);
     const double g = (std::exp(-3 * (1 - v / 2)) - std::exp(-3.0)) / (1 - std::exp(-3.0));
     EXPECT_NEAR(fx->GetLevelGain(), g, 1e-15) << v;
-    if (v == 0.0) EXPECT_EQ(fx->GetLevelGain(), 0.0);
+    if (v == 0.0)
+    {
+      EXPECT_EQ(fx->GetLevelGain(), 0.0);
+    }
   }
   EXPECT_NEAR(20 * std::log10(fx->GetLevelGain()), -14.78, 0.005);
 }
