@@ -383,3 +383,23 @@ TEST(Quorvane, LowSampleRatesStayStable)
     EXPECT_LT(peak, 1000.0) << rate;
   }
 }
+
+TEST(Quorvane, ProcessesInPlace)
+{
+  // Hosts may hand the same buffers for input and output.
+  for (double effect : {1.0, 0.0})
+  {
+    auto fx = MakeFx(9), twin = MakeFx(9);
+    SetParam(*fx, Quorvane::kEffect, effect);
+    SetParam(*twin, Quorvane::kEffect, effect);
+    const Buf a = Noise(1500, 23), b = Noise(1500, 24);
+    Buf y;
+    Render(*twin, a, b, y, 1500);
+
+    Buf left = a, right = b;
+    double* bufs[2] = {left.data(), right.data()};
+    fx->ProcessDoubleReplacing(bufs, bufs, 1500);
+    EXPECT_EQ(left, y) << effect;
+    EXPECT_EQ(right, y) << effect;
+  }
+}
