@@ -219,9 +219,8 @@ void FillClipped(const RAS_RowAccess& d, int x, int y, int w, int h, RAS_Pixel c
       ForEachPixel(d, x, y, w, h, [F](RAS_Pixel& p) { p = F; });
       return;
     default:
-      ForEachPixel(d, x, y, w, h, [&](RAS_Pixel& p) {
-        RAS_CombinePixelsCopyNoClamp::Combine(reinterpret_cast<uint8_t*>(&p), r, g, b, w8, w8);
-      });
+      // The weight doubles as the alpha component (the A byte moves toward w8).
+      for (int j = 0; j < h; ++j) RAS_CopyColorRow(d.Row(y + j) + x, w, r, g, b, w8, w8);
       return;
     }
   }

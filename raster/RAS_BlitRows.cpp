@@ -256,6 +256,31 @@ void RAS_CopySourceAlphaFullRow(RAS_Pixel* d, const RAS_Pixel* s, int n)
 #endif
 }
 
+void RAS_CopyColorRow(RAS_Pixel* d, int n, int r, int g, int b, int a, int w)
+{
+  if (w > 256) w = 256;
+  int i = 0;
+#if RAS_HAVE_X86
+  if (w >= 0 && a >= 0 && a <= 255)
+  {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i s16 = _mm_set_epi16(short(b), short(g), short(r), short(a), short(b), short(g),
+                                      short(r), short(a));
+    const __m128i k16 = _mm_set1_epi16(short(256 - w));
+    for (; i + 4 <= n; i += 4)
+    {
+      __m128i* dp = reinterpret_cast<__m128i*>(d + i);
+      const __m128i dv = _mm_loadu_si128(dp);
+      const __m128i lo = Lerp16(_mm_unpacklo_epi8(dv, zero), s16, k16);
+      const __m128i hi = Lerp16(_mm_unpackhi_epi8(dv, zero), s16, k16);
+      _mm_storeu_si128(dp, _mm_packus_epi16(lo, hi));
+    }
+  }
+#endif
+  for (; i < n; ++i)
+    RAS_CombinePixelsCopyNoClamp::Combine(reinterpret_cast<uint8_t*>(d + i), r, g, b, a, w);
+}
+
 void RAS_CopySourceAlphaRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
 {
   // Up to 255 every product fits 16 bits; other weights (clamped by the operator) stay scalar.

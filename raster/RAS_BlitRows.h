@@ -15,6 +15,9 @@ void RAS_CopySourceAlphaFullRow(RAS_Pixel* d, const RAS_Pixel* s, int n);
 // RAS_CombinePixelsCopySourceAlphaNoClamp at weight w over a row.
 void RAS_CopySourceAlphaRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w);
 
+// RAS_CombinePixelsCopyNoClamp of one colour (r, g, b, a) at weight w over a row: fills.
+void RAS_CopyColorRow(RAS_Pixel* d, int n, int r, int g, int b, int a, int w);
+
 template <>
 inline void RAS_CombineRow<RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(
     RAS_Pixel* d, const RAS_Pixel* s, int n, int)
