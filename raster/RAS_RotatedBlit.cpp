@@ -55,6 +55,18 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   // rotation-centre offset.
   double x0 = srcx - ((double(dw) * dsdx + double(dh) * dsdy - srcw) * 0.5 - rotxcent);
   double y0 = srcy - ((double(dh) * dtdy + double(dw) * dtdx - srch) * 0.5 - rotycent);
+  // A mirrored walk starts one step in, as in the scaled blit: from the far edge itself it
+  // would sample just outside the rectangle and never reach its first column or row.
+  if (dstw < 0)
+  {
+    x0 += dsdx;
+    y0 += dtdx;
+  }
+  if (dsth < 0)
+  {
+    x0 += dsdy;
+    y0 += dtdy;
+  }
 
   // Clipping skips whole columns and rows of the walk, counted in fixed point so that a
   // clipped blit samples exactly what the unclipped one would.

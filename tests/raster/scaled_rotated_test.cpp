@@ -222,6 +222,24 @@ TEST(RotatedBlit, ZeroAngleIsAPlainCopy)
   }
 }
 
+TEST(RotatedBlit, NegativeSizesMirrorExactlyAtZeroAngle)
+{
+  RAS_MemBitmap src(7, 5, 4);
+  FillPattern(src, 6);
+  for (int mode : {int(RAS_BLEND_COPY), RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR})
+  {
+    RAS_MemBitmap mirrored(7, 5, 4), flipped(7, 5, 4);
+    RAS_RotatedBlit(&mirrored, &src, 7, 0, -7, 5, 0, 0, 7, 5, 0.0, true, 1.0f, mode, 0, 0);
+    RAS_RotatedBlit(&flipped, &src, 0, 5, 7, -5, 0, 0, 7, 5, 0.0, true, 1.0f, mode, 0, 0);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x)
+      {
+        ASSERT_EQ(RAS_GetPixel(&mirrored, x, y), PatternPixel(6 - x, y, 6)) << x << "," << y;
+        ASSERT_EQ(RAS_GetPixel(&flipped, x, y), PatternPixel(x, 4 - y, 6)) << x << "," << y;
+      }
+  }
+}
+
 TEST(RotatedBlit, AMarkerTurnsClockwiseAboutTheCentre)
 {
   // A 3 x 3 marker 12 pixels right of the centre; after turning by a it must sit at
