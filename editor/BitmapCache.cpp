@@ -4,7 +4,10 @@
 
 BitmapStorage s_bitmapCache;
 
-BitmapStorage::~BitmapStorage() { Clear(); }
+BitmapStorage::~BitmapStorage()
+{
+  Clear();
+}
 
 RAS_IBitmap* BitmapStorage::Find(int id)
 {
@@ -50,6 +53,7 @@ int BitmapStorage::GetSize()
 void BitmapStorage::Clear()
 {
   UTL_MutexLock lock(mMutex);
-  for (int i = 0; i < mBitmaps.GetSize(); ++i) delete mBitmaps.Get(i)->bitmap;
+  for (int i = 0; i < mBitmaps.GetSize(); ++i)
+    delete mBitmaps.Get(i)->bitmap;
   mBitmaps.Empty(true);
 }

@@ -6,7 +6,10 @@
 
 FontStorage s_fontCache;
 
-FontStorage::~FontStorage() { Clear(); }
+FontStorage::~FontStorage()
+{
+  Clear();
+}
 
 RAS_IFont* FontStorage::Find(int size, int orientation, int style, const char* face)
 {
@@ -40,6 +43,7 @@ int FontStorage::GetSize()
 void FontStorage::Clear()
 {
   UTL_MutexLock lock(mMutex);
-  for (int i = 0; i < mFonts.GetSize(); ++i) delete mFonts.Get(i)->font;
+  for (int i = 0; i < mFonts.GetSize(); ++i)
+    delete mFonts.Get(i)->font;
   mFonts.Empty(true);
 }

@@ -142,7 +142,8 @@ void IGraphics::GrayOutControl(int paramIdx, bool gray)
 void IGraphics::SetAllControlsDirty()
 {
   const int n = mControls.GetSize();
-  for (int i = 0; i < n; ++i) mControls.Get(i)->SetDirty(false);
+  for (int i = 0; i < n; ++i)
+    mControls.Get(i)->SetDirty(false);
 }
 
 void IGraphics::SetStrictDrawing(bool strict)
@@ -308,7 +309,8 @@ bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 void IGraphics::OnMouseOut()
 {
   const int n = mControls.GetSize();
-  for (int i = 0; i < n; ++i) mControls.Get(i)->OnMouseOut();
+  for (int i = 0; i < n; ++i)
+    mControls.Get(i)->OnMouseOut();
   mMouseOver = -1;
 }
 
@@ -337,7 +339,8 @@ int IGraphics::GetLastClickedParamForPTAutomation()
 void IGraphics::OnGUIIdle()
 {
   const int n = mControls.GetSize();
-  for (int i = 0; i < n; ++i) mControls.Get(i)->OnGUIIdle();
+  for (int i = 0; i < n; ++i)
+    mControls.Get(i)->OnGUIIdle();
 }
 
 // ---- Redraw ------------------------------------------------------------------------------

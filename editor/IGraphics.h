@@ -185,8 +185,8 @@ public:
                   const IChannelBlend* blend = nullptr, bool antiAlias = false);
   bool RoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cornerRadius,
                  bool antiAlias);
-  bool FillRoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend,
-                     int cornerRadius, bool antiAlias);
+  bool FillRoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cornerRadius,
+                     bool antiAlias);
   bool FillIRect(const IColor* color, IRECT* rect, const IChannelBlend* blend = nullptr);
   bool FillCircle(const IColor* color, int cx, int cy, float r,
                   const IChannelBlend* blend = nullptr, bool antiAlias = false);
@@ -204,8 +204,8 @@ public:
   // y in 0..1 up the rectangle.
   bool DrawHorizontalLine(const IColor* color, IRECT* rect, float y);
   // Angle in radians, 0 up and clockwise.
-  bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin,
-                      float rMax, const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IChannelBlend* blend = nullptr, bool antiAlias = false);
 
   // ---- Text (process-wide font cache) ------------------------------------------------
   // Draws str inside *rect (not clipped to it), or with measure sets *rect to the

@@ -16,7 +16,10 @@ enum
   kModeSourceAlpha = 0x10000
 };
 
-inline float BlendWeight(const IChannelBlend* blend) { return blend ? blend->mWeight : 1.0f; }
+inline float BlendWeight(const IChannelBlend* blend)
+{
+  return blend ? blend->mWeight : 1.0f;
+}
 
 // Points and lines take only the operation.
 inline int LineBlendMode(const IChannelBlend* blend)

@@ -58,7 +58,10 @@ IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* rect)
   return result;
 }
 
-void* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : nullptr; }
+void* IGraphics::GetBits()
+{
+  return mDrawBitmap ? mDrawBitmap->getBits() : nullptr;
+}
 
 // ---- Bitmaps ------------------------------------------------------------------------------
 
@@ -68,8 +71,8 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY,
   if (!bitmap || !bitmap->mData || !dest) return false;
   const IRECT r = dest->Intersect(mDrawRECT);
   if (r.W() <= 0 || r.H() <= 0) return true;
-  RAS_Blit(mDrawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
-           r.W(), r.H(), BlendWeight(blend), BitmapBlendMode(blend));
+  RAS_Blit(mDrawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T, r.W(),
+           r.H(), BlendWeight(blend), BitmapBlendMode(blend));
   return true;
 }
 

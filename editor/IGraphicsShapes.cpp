@@ -67,8 +67,8 @@ bool IGraphics::FillRoundRect(const IColor* color, IRECT* rect, const IChannelBl
   return true;
 }
 
-bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r,
-                           const IChannelBlend* blend, bool antiAlias)
+bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                           bool antiAlias)
 {
   if (!color) return false;
   RAS_FillCircle(mDrawBitmap, float(cx), float(cy), r, IColorToPixel(*color), BlendWeight(blend),

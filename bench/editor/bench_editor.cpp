@@ -62,7 +62,8 @@ struct Editor
 
   Editor()
   {
-    for (int i = 0; i < 5; ++i) fx.GetParam(i)->InitDouble("Knob", 5.0, 0.0, 10.0, 0.1);
+    for (int i = 0; i < 5; ++i)
+      fx.GetParam(i)->InitDouble("Knob", 5.0, 0.0, 10.0, 0.1);
     fx.GetParam(5)->InitBool("Switch", true);
     fx.GetParam(6)->InitBool("Led", true);
 
@@ -70,7 +71,8 @@ struct Editor
     bg.w = kW;
     bg.h = kH;
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) bg.pixels.push_back(Pixel(255, x, y & 0xFF, (x ^ y) & 0xFF));
+      for (int x = 0; x < kW; ++x)
+        bg.pixels.push_back(Pixel(255, x, y & 0xFF, (x ^ y) & 0xFF));
     g->mMemoryImages["bg"] = bg;
     g->mMemoryImages["knob"] = KnobStrip(48, 65);
     g->AddStripImage("switch", 30, 40, {Pixel(255, 90, 90, 90), Pixel(255, 150, 150, 150)});

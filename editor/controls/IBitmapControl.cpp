@@ -12,8 +12,8 @@ IRECT FrameRect(int x, int y, const IBitmap* bitmap)
 }
 } // namespace
 
-IBitmapControl::IBitmapControl(IEffectBase* plug, int x, int y, int paramIdx,
-                               const IBitmap* bitmap, int blendMethod)
+IBitmapControl::IBitmapControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                               int blendMethod)
     : IControl(plug, FrameRect(x, y, bitmap), paramIdx, blendMethod),
       mBitmap(bitmap ? *bitmap : IBitmap())
 {

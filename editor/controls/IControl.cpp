@@ -8,8 +8,7 @@
 #include <cstring>
 
 IControl::IControl(IEffectBase* plug, const IRECT& rect, int paramIdx, int blendMethod)
-    : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx),
-      mBlend(blendMethod, 1.0f)
+    : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blendMethod, 1.0f)
 {
 }
 
@@ -40,7 +39,10 @@ void IControl::OnMouseWheel(int, int, IMouseMod* mod, int d)
   SetDirty(true);
 }
 
-bool IControl::OnKeyDown(int, int, int) { return false; }
+bool IControl::OnKeyDown(int, int, int)
+{
+  return false;
+}
 
 void IControl::OnMouseOver(int, int, IMouseMod*) {}
 
@@ -73,7 +75,10 @@ void IControl::GrayOut(bool gray)
   SetDirty(false);
 }
 
-bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
+bool IControl::IsHit(int x, int y)
+{
+  return mTargetRECT.Contains(x, y);
+}
 
 void IControl::SetDirty(bool informPlug)
 {
@@ -198,7 +203,10 @@ IParam* IControl::GetParam() const
   return mPlug->GetParam(mParamIdx);
 }
 
-IGraphics* IControl::GetGUI() const { return mPlug ? mPlug->GetGUI() : nullptr; }
+IGraphics* IControl::GetGUI() const
+{
+  return mPlug ? mPlug->GetGUI() : nullptr;
+}
 
 int FrameForValue(double value, int nFrames)
 {

@@ -82,7 +82,10 @@ public:
   double GetDefaultValue() const { return mDefaultValue; }
   void SetDefaultValue(double value) { mDefaultValue = value; }
   IText* GetText() { return &mText; }
-  void SetText(const IText* text) { if (text) mText = *text; }
+  void SetText(const IText* text)
+  {
+    if (text) mText = *text;
+  }
   int GetTextEntryLength() const { return mTextEntryLength; }
   void SetTextEntryLength(int len) { mTextEntryLength = len; }
   const IChannelBlend* GetBlend() const { return &mBlend; }

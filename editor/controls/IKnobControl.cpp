@@ -1,7 +1,7 @@
 #include "editor/controls/IKnobControl.h"
 
-IKnobControl::IKnobControl(IEffectBase* plug, const IRECT& rect, int paramIdx,
-                           EDirection direction, double gearing)
+IKnobControl::IKnobControl(IEffectBase* plug, const IRECT& rect, int paramIdx, EDirection direction,
+                           double gearing)
     : IControl(plug, rect, paramIdx), mDirection(direction), mGearing(gearing)
 {
 }

@@ -6,8 +6,8 @@
 class IKnobControl : public IControl
 {
 public:
-  IKnobControl(IEffectBase* plug, const IRECT& rect, int paramIdx,
-               EDirection direction = kVertical, double gearing = 4.0);
+  IKnobControl(IEffectBase* plug, const IRECT& rect, int paramIdx, EDirection direction = kVertical,
+               double gearing = 4.0);
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   void SetGearing(double gearing) { mGearing = gearing; }
   double GetGearing() const { return mGearing; }

@@ -1,7 +1,7 @@
 #include "editor/controls/ISwitchControl.h"
 
-ISwitchControl::ISwitchControl(IEffectBase* plug, int x, int y, int paramIdx,
-                               const IBitmap* bitmap, int blendMethod)
+ISwitchControl::ISwitchControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                               int blendMethod)
     : IBitmapControl(plug, x, y, paramIdx, bitmap, blendMethod)
 {
 }
@@ -14,4 +14,7 @@ void ISwitchControl::OnMouseDown(int, int, IMouseMod*)
   SetDirty(true);
 }
 
-void ISwitchControl::OnMouseDblClick(int x, int y, IMouseMod* mod) { OnMouseDown(x, y, mod); }
+void ISwitchControl::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+  OnMouseDown(x, y, mod);
+}

@@ -50,8 +50,8 @@ IPopupMenu* HeadlessGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   return menu;
 }
 
-void HeadlessGraphics::CreateTextEntry(IControl* control, IText* text, IRECT* rect,
-                                       const char* str, IParam* param)
+void HeadlessGraphics::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                                       IParam* param)
 {
   mTextEntries.push_back(
       {control, rect ? *rect : IRECT(), str ? str : "", param, text ? *text : IText()});
@@ -109,4 +109,7 @@ RAS_IBitmap* HeadlessGraphics::OSLoadBitmap(int id, const char* name)
   return RAS_LoadPNG((mImageDir + "/" + name).c_str());
 }
 
-uint32_t HeadlessGraphics::Pixel(int x, int y) { return RAS_GetPixel(GetDrawBitmap(), x, y); }
+uint32_t HeadlessGraphics::Pixel(int x, int y)
+{
+  return RAS_GetPixel(GetDrawBitmap(), x, y);
+}

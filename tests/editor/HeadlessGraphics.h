@@ -87,10 +87,22 @@ public:
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override;
   void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
                        IParam* param) override;
-  void HostPath(UTL_String* path) override { if (path) path->Set("/headless/host"); }
-  void PluginPath(UTL_String* path) override { if (path) path->Set("/headless/plugin"); }
-  void DesktopPath(UTL_String* path) override { if (path) path->Set("/headless/desktop"); }
-  void AppSupportPath(UTL_String* path) override { if (path) path->Set("/headless/support"); }
+  void HostPath(UTL_String* path) override
+  {
+    if (path) path->Set("/headless/host");
+  }
+  void PluginPath(UTL_String* path) override
+  {
+    if (path) path->Set("/headless/plugin");
+  }
+  void DesktopPath(UTL_String* path) override
+  {
+    if (path) path->Set("/headless/desktop");
+  }
+  void AppSupportPath(UTL_String* path) override
+  {
+    if (path) path->Set("/headless/support");
+  }
   void PromptForFile(UTL_String* file, EFileAction action, UTL_String* dir,
                      const char* extensions) override;
   bool PromptForColor(IColor* color, const char* prompt) override;

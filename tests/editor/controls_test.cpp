@@ -30,7 +30,10 @@ public:
   int mChanges = 0;
 };
 
-IBitmap Strip(int w, int h, int n) { return IBitmap(nullptr, w, h, n); }
+IBitmap Strip(int w, int h, int n)
+{
+  return IBitmap(nullptr, w, h, n);
+}
 } // namespace
 
 TEST(FrameForValue, RoundsToTheNearestFrameAndClampsToTheStrip)
@@ -41,14 +44,15 @@ TEST(FrameForValue, RoundsToTheNearestFrameAndClampsToTheStrip)
     int frames, frame;
   };
   const Case cases[] = {
-      {0.5, 65, 33},    // 64 * 0.5 + 0.5 = 32.5 -> 32
-      {0.0078, 65, 1},  // 0.9992 -> 0
-      {0.008, 65, 2},   // 1.012 -> 1
-      {1.0, 65, 65},    {0.0, 65, 1}, {-3.0, 65, 1}, {7.0, 65, 65}, {0.5, 1, 1}, {0.9, 0, 1},
-      {0.74, 3, 2},     // 2 * 0.74 + 0.5 = 1.98 -> 1
+      {0.5, 65, 33},   // 64 * 0.5 + 0.5 = 32.5 -> 32
+      {0.0078, 65, 1}, // 0.9992 -> 0
+      {0.008, 65, 2},  // 1.012 -> 1
+      {1.0, 65, 65},   {0.0, 65, 1}, {-3.0, 65, 1}, {7.0, 65, 65},
+      {0.5, 1, 1},     {0.9, 0, 1},  {0.74, 3, 2}, // 2 * 0.74 + 0.5 = 1.98 -> 1
       {0.75, 3, 3},
   };
-  for (const Case& c : cases) EXPECT_EQ(FrameForValue(c.value, c.frames), c.frame) << c.value;
+  for (const Case& c : cases)
+    EXPECT_EQ(FrameForValue(c.value, c.frames), c.frame) << c.value;
   EXPECT_EQ(FrameForValue(std::nan(""), 10), 1);
   EXPECT_EQ(FrameForValue(1e300, 10), 10);
 }

@@ -46,10 +46,7 @@ struct Layered
     g.AttachControl(blue);
   }
   // Fills the whole draw bitmap with white, so untouched pixels stand out.
-  void Wipe()
-  {
-    RAS_FillRect(g.GetDrawBitmap(), 0, 0, 20, 20, kWhite, 1.0f, 0);
-  }
+  void Wipe() { RAS_FillRect(g.GetDrawBitmap(), 0, 0, 20, 20, kWhite, 1.0f, 0); }
   // One character per pixel of row y: R, G, B, W or '?'.
   std::string Row(int y)
   {
@@ -126,8 +123,8 @@ TEST(EditorDraw, GrayedControlsDrawAtQuarterWeight)
   // Copy with source alpha at weight w = 64, source alpha 255: w' = 64 * 256 / 256 = 64;
   // each colour byte D = S + (D - S) * 192 / 256 over a green pixel.
   const uint32_t p = l.g.Pixel(12, 12);
-  EXPECT_EQ(int(p >> 8 & 0xFF), 0);                 // R: both 0
-  EXPECT_EQ(int(p >> 16 & 0xFF), 0 + 255 * 192 / 256); // G: 191
+  EXPECT_EQ(int(p >> 8 & 0xFF), 0);                      // R: both 0
+  EXPECT_EQ(int(p >> 16 & 0xFF), 0 + 255 * 192 / 256);   // G: 191
   EXPECT_EQ(int(p >> 24 & 0xFF), 255 - 255 * 192 / 256); // B: 255 + (0 - 255) * 192 / 256 = 64
 }
 
@@ -143,9 +140,11 @@ TEST(EditorDraw, FrameSelectionPicksRoundedStripOffsets)
   down.h = 7;
   across.w = 7;
   across.h = 2;
-  for (int y = 0; y < 7; ++y) down.pixels.insert(down.pixels.end(), 2, 0xFFu | uint32_t(y + 1) << 8);
+  for (int y = 0; y < 7; ++y)
+    down.pixels.insert(down.pixels.end(), 2, 0xFFu | uint32_t(y + 1) << 8);
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 7; ++x) across.pixels.push_back(0xFFu | uint32_t(x + 1) << 8);
+    for (int x = 0; x < 7; ++x)
+      across.pixels.push_back(0xFFu | uint32_t(x + 1) << 8);
   g.mMemoryImages["down"] = down;
   g.mMemoryImages["across"] = across;
   IBitmap vertical = g.LoadIBitmap(9230, "down", 3);
@@ -190,7 +189,7 @@ TEST(EditorDraw, BlendRecordsMapToRasterModes)
     int bitmap, rotated, line;
   };
   const Case cases[] = {
-      {0, 0x10000, 0x10100, 0}, {1, 0, 0x100, 0},        {2, 0x10001, 0x10101, 1},
+      {0, 0x10000, 0x10100, 0}, {1, 0, 0x100, 0},         {2, 0x10001, 0x10101, 1},
       {3, 0x10002, 0x10102, 2}, {5, 0x10000, 0x10100, 0}, {-1, 0x10000, 0x10100, 0},
   };
   for (const Case& c : cases)
@@ -225,7 +224,8 @@ TEST(EditorDraw, PixelsAndFillsAndMissingBitmapsAreSafe)
   EXPECT_TRUE(g.ForcePixel(&c, 3, 2));
   EXPECT_EQ(g.GetPoint(3, 2), c);
   const int outside[][2] = {{4, 0}, {0, 3}, {-1, 0}, {0, -1}, {1 << 30, 1 << 30}};
-  for (const auto& p : outside) EXPECT_FALSE(g.ForcePixel(&c, p[0], p[1]));
+  for (const auto& p : outside)
+    EXPECT_FALSE(g.ForcePixel(&c, p[0], p[1]));
 
   IColor half(128, 200, 100, 50);
   IRECT r(1, 1, 3, 2);

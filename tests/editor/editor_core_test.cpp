@@ -24,7 +24,8 @@ TEST(IRect, IntersectionIsInclusiveOnRightAndBottomAndEmptyNeverMeets)
       {IRECT(12, 12, 14, 14), true},  // inside
       {IRECT(), false},               // empty
   };
-  for (const Case& c : cases) EXPECT_EQ(a.Intersects(c.b), c.intersects) << c.b.L << "," << c.b.T;
+  for (const Case& c : cases)
+    EXPECT_EQ(a.Intersects(c.b), c.intersects) << c.b.L << "," << c.b.T;
   EXPECT_FALSE(IRECT().Intersects(a));
   EXPECT_FALSE(IRECT().Contains(0, 0));
   EXPECT_TRUE(IRECT(0, 0, 1, 1).Contains(0, 0));
@@ -46,7 +47,7 @@ TEST(EditorHitTest, TopmostVisibleEnabledControlWins)
 
   EXPECT_EQ(g.GetMouseControlIdx(40, 40), 2); // overlap: the later control
   EXPECT_EQ(g.GetMouseControlIdx(20, 20), 1);
-  EXPECT_EQ(g.GetMouseControlIdx(0, 0), 0);   // the empty rect at (0,0) is never hit
+  EXPECT_EQ(g.GetMouseControlIdx(0, 0), 0); // the empty rect at (0,0) is never hit
   EXPECT_EQ(g.GetMouseControlIdx(100, 50), -1);
 
   g.GetControl(2)->Hide(true);
@@ -178,7 +179,7 @@ TEST(EditorKeys, KeysOverTheBackgroundGoToTheKeyCatcher)
   knob->mKeyResult = false;
   g.AttachControl(knob);
 
-  EXPECT_FALSE(g.OnKeyDown(50, 50, KEY_SPACE)); // no key catcher yet
+  EXPECT_FALSE(g.OnKeyDown(50, 50, KEY_SPACE));   // no key catcher yet
   EXPECT_FALSE(g.OnKeyDown(15, 15, KEY_UPARROW)); // the knob's own answer
   auto* catcher = new ProbeControl(&fx, IRECT(), -1, &log, "catcher");
   g.AttachKeyCatcher(catcher);

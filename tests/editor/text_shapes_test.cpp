@@ -47,7 +47,8 @@ struct Canvas
   std::string Row(int y, int x0, int x1)
   {
     std::string s;
-    for (int x = x0; x < x1; ++x) s += g.Pixel(x, y) == kWhite ? '.' : '#';
+    for (int x = x0; x < x1; ++x)
+      s += g.Pixel(x, y) == kWhite ? '.' : '#';
     return s;
   }
 };
@@ -182,8 +183,8 @@ TEST(EditorShapes, FractionalLinesAndRadialLines)
     int at;
   };
   // Vertical: L + int(W * x); horizontal: B - int(H * y); both clamped to 0..1.
-  const Case vertical[] = {{0.0f, 10}, {0.5f, 20}, {0.99f, 29}, {1.0f, 30}, {-2.0f, 10},
-                           {5.0f, 30}, {std::nanf(""), 10}};
+  const Case vertical[] = {{0.0f, 10},  {0.5f, 20}, {0.99f, 29},        {1.0f, 30},
+                           {-2.0f, 10}, {5.0f, 30}, {std::nanf(""), 10}};
   for (const Case& v : vertical)
   {
     c.Wipe();
@@ -240,7 +241,8 @@ TEST(EditorShapes, RotatedMaskBuildsAlphaFromTheMaskAndClipsToTheDrawRect)
   mask.w = 4;
   mask.h = 4;
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) mask.pixels.push_back(x < 2 ? 0x000000FFu : 0u);
+    for (int x = 0; x < 4; ++x)
+      mask.pixels.push_back(x < 2 ? 0x000000FFu : 0u);
   c.g.mMemoryImages["mask"] = mask;
   c.g.AddStripImage("base", 4, 4, {0x0000FFFFu}); // A 255, R 255
   c.g.AddStripImage("top", 4, 4, {0u});
