@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "TestEffect.h"
@@ -213,7 +214,9 @@ TEST_F(Binding, TextToParameter)
     EXPECT_EQ(Disp(effString2Parameter, c.idx, 0, const_cast<char*>(c.text)), c.result)
         << c.idx << " " << (c.text ? c.text : "null");
     if (c.idx >= 0 && c.idx < 3)
+    {
       EXPECT_DOUBLE_EQ(fx->GetParam(c.idx)->Value(), c.value) << (c.text ? c.text : "null");
+    }
     EXPECT_EQ(fx->paramChanges.size(), before + (c.result && c.text ? 1 : 0));
   }
   fx->GetParam(TestEffect::kLong)->SetDisplayNegated(true);
@@ -690,6 +693,32 @@ TEST_F(Binding, ProcessCallbacksAllocateNothing)
   }
   EXPECT_EQ(gAllocations.load() - before, 0);
   EXPECT_EQ(host.Count(audioMasterWantMidi), 9);
+}
+
+TEST_F(Binding, HostThreadsNeverOverlap)
+{
+  // The audio thread processes while the user-interface thread resizes the
+  // scratch buffers, restores chunks and automates: without the instance mutex
+  // the resize would pull buffers from under the processing.
+  std::atomic<bool> stop{false};
+  std::thread audio([&] {
+    std::vector<float> in(2048, 0.1f), out(2048);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    while (!stop.load()) e->processReplacing(e, ins, outs, 2048);
+  });
+  void* data = nullptr;
+  const intptr_t size = Disp(effGetChunk, 1, 0, &data);
+  std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  for (int i = 0; i < 300; ++i)
+  {
+    Disp(effSetBlockSize, 0, 16 + (i % 7) * 100);
+    Disp(effSetChunk, 1, intptr_t(chunk.size()), chunk.data());
+    e->setParameter(e, TestEffect::kGain, float(i % 10) / 10.0f);
+  }
+  stop = true;
+  audio.join();
+  EXPECT_LE(fx->maxFrames, 616);
 }
 
 TEST_F(Binding, CloseDeletesTheInstance)

@@ -89,7 +89,6 @@ public:
     mChannels = info.channels;
     mRate = info.samplerate;
     mFrames = info.frames;
-    mFormat = info.format;
     return true;
   }
   // Reads up to n interleaved frames; returns how many were read.
@@ -113,7 +112,6 @@ private:
   int mChannels = 1;
   double mRate = 48000.0;
   int64_t mFrames = 0;
-  int mFormat = 0;
 };
 
 bool OutputFormat(const std::string& path, int* format)
