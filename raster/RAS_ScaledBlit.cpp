@@ -68,6 +68,41 @@ RAS_Sample BoxMean(const RAS_RowAccess& s, int x, int y, int radius, int limx, i
   }
   return RAS_Sample{sum[0] / count, sum[1] / count, sum[2] / count, sum[3] / count};
 }
+enum
+{
+  kNearest,
+  kBilinear,
+  kBox
+};
+
+// The pixel loop, with everything it reads passed by value: the operators store bytes,
+// which may alias any memory, so values reached through references would be reloaded for
+// every pixel.
+template <class Op, int Sampling>
+void ScaleRows(const RAS_RowAccess s, RAS_Pixel* drow, ptrdiff_t dstride, const Tap* cols,
+               const Tap* rows, int dw, int dh, int limx, int limy, int radius, int w)
+{
+  for (int j = 0; j < dh; ++j, drow += dstride)
+  {
+    const Tap ty = rows[j];
+    if (ty.pos < 0) continue;
+    for (int i = 0; i < dw; ++i)
+    {
+      const Tap tx = cols[i];
+      if (tx.pos < 0) continue;
+      RAS_Sample c;
+      if (Sampling == kBox)
+        c = BoxMean(s, tx.pos, ty.pos, radius, limx, limy);
+      else if (Sampling == kBilinear)
+        c = RAS_SampleBilinear(s, tx.pos, ty.pos, tx.frac, ty.frac, tx.pos + 1 < limx, ty.pos + 1 < limy);
+      else
+        c = RAS_SampleOf(s.Row(ty.pos)[tx.pos]);
+      RAS_Pixel px = drow[i];
+      Op::Combine(reinterpret_cast<uint8_t*>(&px), c.r, c.g, c.b, c.a, w);
+      drow[i] = px;
+    }
+  }
+}
 } // namespace
 
 void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
@@ -177,25 +212,19 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
   const int radius = (fstepx > 0x30000 || fstepy > 0x30000) ? 2 : 1;
   RAS_DispatchCombine(mode, w, [&](auto op) {
     using Op = decltype(op);
-    for (int j = 0; j < int(dh); ++j)
+    const int sampling = reduce ? kBox : (bilinear ? kBilinear : kNearest);
+    RAS_Pixel* drow = d.Row(int(dy)) + dx;
+    switch (sampling)
     {
-      const Tap ty = rows[j];
-      if (ty.pos < 0) continue;
-      RAS_Pixel* dp = d.Row(int(dy) + j) + dx;
-      for (int i = 0; i < int(dw); ++i)
-      {
-        const Tap tx = cols[i];
-        if (tx.pos < 0) continue;
-        RAS_Sample c;
-        if (reduce)
-          c = BoxMean(s, tx.pos, ty.pos, radius, limx, limy);
-        else if (bilinear)
-          c = RAS_SampleBilinear(s, tx.pos, ty.pos, tx.frac, ty.frac, tx.pos + 1 < limx,
-                                 ty.pos + 1 < limy);
-        else
-          c = RAS_SampleOf(s.Row(ty.pos)[tx.pos]);
-        Op::Combine(reinterpret_cast<uint8_t*>(dp + i), c.r, c.g, c.b, c.a, w);
-      }
+    case kBox:
+      ScaleRows<Op, kBox>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
+      break;
+    case kBilinear:
+      ScaleRows<Op, kBilinear>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
+      break;
+    default:
+      ScaleRows<Op, kNearest>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
+      break;
     }
   });
 }
