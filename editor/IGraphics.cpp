@@ -347,6 +347,7 @@ void IGraphics::OnGUIIdle()
 
 bool IGraphics::IsDirty(IRECT* rect)
 {
+  if (!rect) return false;
   bool dirty = false;
   const int n = mControls.GetSize();
   for (int i = 0; i < n; ++i)
@@ -365,6 +366,7 @@ bool IGraphics::Draw(IRECT* region)
 {
   const int n = mControls.GetSize();
   if (n == 0) return true;
+  if (!region) return false;
 
   if (mStrict)
   {

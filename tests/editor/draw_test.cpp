@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <unistd.h>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -316,4 +317,40 @@ TEST(EditorBitmaps, LoadsPngFilesThroughThePlatform)
   EXPECT_EQ(RAS_GetPixel(b.mData, 1, 3), kBlue);
   std::remove(path.c_str());
   rmdir(dir);
+}
+
+TEST(EditorBitmaps, EditorsOnSeveralThreadsShareTheCacheSafely)
+{
+  // Each thread's editor loads its own ids and a shared one, then releases what it made.
+  const int before = s_bitmapCache.GetSize();
+  auto work = [](int base, int* sharedLoads)
+  {
+    TestEffect fx("1-1", 1);
+    HeadlessGraphics g(&fx, 4, 4);
+    g.AddStripImage("img", 2, 2, {0xFFu});
+    IRECT corner(0, 0, 1, 1);
+    for (int i = 0; i < 100; ++i)
+    {
+      IBitmap own = g.LoadIBitmap(base + i, "img");
+      g.LoadIBitmap(9799, "img");
+      IBitmap crop = g.CropBitmap(&own, &corner);
+      g.ReleaseBitmap(&crop);
+      g.ReleaseBitmap(&own);
+    }
+    *sharedLoads = 0;
+    for (const auto& load : g.mLoads)
+      *sharedLoads += load.id == 9799;
+  };
+  int loadsA = 0, loadsB = 0;
+  std::thread a(work, 10000, &loadsA), b(work, 20000, &loadsB);
+  a.join();
+  b.join();
+  // The shared id may be decoded by both editors at once, but by each at most once.
+  EXPECT_LE(loadsA, 1);
+  EXPECT_LE(loadsB, 1);
+  EXPECT_GE(loadsA + loadsB, 1);
+  // Every own and cropped bitmap was released; only the shared one (once or twice) stays.
+  const int grown = s_bitmapCache.GetSize() - before;
+  EXPECT_GE(grown, 1);
+  EXPECT_LE(grown, 2);
 }
