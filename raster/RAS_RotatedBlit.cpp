@@ -8,6 +8,43 @@
 #include "raster/RAS_Raster.h"
 #include "raster/RAS_Sample.h"
 
+namespace
+{
+// The fixed-point walk: start, steps per column and per row, and the sample bounds.
+struct Walk
+{
+  int64_t x0, y0, dsdx, dtdx, dsdy, dtdy;
+  int lox, loy, hix, hiy;
+};
+
+// The pixel loop, with everything it reads passed by value: the operators store bytes,
+// which may alias any memory, so values reached through references would be reloaded for
+// every pixel.
+template <class Op, bool Bilinear>
+void RotateRows(const RAS_RowAccess s, RAS_Pixel* drow, ptrdiff_t dstride, int dw, int dh,
+                const Walk k, int w)
+{
+  for (int j = 0; j < dh; ++j, drow += dstride)
+  {
+    int64_t px = k.x0 + k.dsdy * j, py = k.y0 + k.dtdy * j;
+    for (int i = 0; i < dw; ++i, px += k.dsdx, py += k.dtdx)
+    {
+      const int64_t ix = px >> 16, iy = py >> 16;
+      if (ix < k.lox || ix >= k.hix || iy < k.loy || iy >= k.hiy) continue;
+      RAS_Sample c;
+      if (Bilinear)
+        c = RAS_SampleBilinear(s, int(ix), int(iy), int(px & 0xFFFF), int(py & 0xFFFF), ix + 1 < k.hix,
+                               iy + 1 < k.hiy);
+      else
+        c = RAS_SampleOf(s.Row(int(iy))[ix]);
+      RAS_Pixel out = drow[i];
+      Op::Combine(reinterpret_cast<uint8_t*>(&out), c.r, c.g, c.b, c.a, w);
+      drow[i] = out;
+    }
+  }
+}
+} // namespace
+
 void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
                      double srcx, double srcy, double srcw, double srch, double angle,
                      bool cliptosourcerect, float alpha, int mode, double rotxcent,
@@ -100,24 +137,13 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   const bool bilinear = (mode & RAS_BLEND_FILTER_BILINEAR) != 0;
   const int w = RAS_Weight(alpha);
 
+  const Walk walk{fx0, fy0, fdsdx, fdtdx, fdsdy, fdtdy, lox, loy, hix, hiy};
   RAS_DispatchCombine(mode, w, [&](auto op) {
     using Op = decltype(op);
-    for (int j = 0; j < int(dh); ++j)
-    {
-      RAS_Pixel* dp = d.Row(int(dy) + j) + dx;
-      int64_t px = fx0 + fdsdy * j, py = fy0 + fdtdy * j;
-      for (int i = 0; i < int(dw); ++i, px += fdsdx, py += fdtdx)
-      {
-        const int64_t ix = px >> 16, iy = py >> 16;
-        if (ix < lox || ix >= hix || iy < loy || iy >= hiy) continue;
-        RAS_Sample c;
-        if (bilinear)
-          c = RAS_SampleBilinear(s, int(ix), int(iy), int(px & 0xFFFF), int(py & 0xFFFF),
-                                 ix + 1 < hix, iy + 1 < hiy);
-        else
-          c = RAS_SampleOf(s.Row(int(iy))[ix]);
-        Op::Combine(reinterpret_cast<uint8_t*>(dp + i), c.r, c.g, c.b, c.a, w);
-      }
-    }
+    RAS_Pixel* drow = d.Row(int(dy)) + dx;
+    if (bilinear)
+      RotateRows<Op, true>(s, drow, d.stride, int(dw), int(dh), walk, w);
+    else
+      RotateRows<Op, false>(s, drow, d.stride, int(dw), int(dh), walk, w);
   });
 }
