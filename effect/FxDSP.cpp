@@ -1,6 +1,11 @@
 #include "effect/FxDSP.h"
 
 #include <cstring>
+#include <type_traits>
+
+// dspFullReset zero-fills the object, and the processor copies it per block.
+static_assert(std::is_trivially_copyable<FxDSP>::value && std::is_standard_layout<FxDSP>::value,
+              "FxDSP must stay plain arrays of doubles");
 
 void FxDSP::biquadFilterInit(int slot, int type, double freq, double bandwidth, double gainDb,
                              double sampleRate)
@@ -115,6 +120,5 @@ void FxDSP::OnePoleHPFilterInit(int slot, double freq, double sampleRate)
 
 void FxDSP::dspFullReset()
 {
-  // All members are plain double arrays, so the whole object is one zero fill.
   std::memset(static_cast<void*>(this), 0, sizeof *this);
 }
