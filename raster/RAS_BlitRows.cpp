@@ -242,18 +242,37 @@ bool HasAvx512()
 #endif
 } // namespace
 
-void RAS_CopySourceAlphaFullRow(RAS_Pixel* d, const RAS_Pixel* s, int n)
+namespace
+{
+// The widest vector level this processor runs.
+int MaxLevel()
 {
 #if RAS_HAVE_X86
-  if (HasAvx512())
-    FullRowAvx512(d, s, n);
-  else if (HasAvx2())
-    FullRowAvx2(d, s, n);
-  else
-    FullRowSse2(d, s, n);
+  static const int level = HasAvx512() ? 3 : (HasAvx2() ? 2 : 1);
+  return level;
 #else
-  FullRowScalar(d, s, n);
+  return 0;
 #endif
+}
+} // namespace
+
+void RAS_CopySourceAlphaFullRowAt(int level, RAS_Pixel* d, const RAS_Pixel* s, int n)
+{
+  if (level > MaxLevel()) level = MaxLevel();
+  switch (level)
+  {
+#if RAS_HAVE_X86
+  case 3: FullRowAvx512(d, s, n); return;
+  case 2: FullRowAvx2(d, s, n); return;
+  case 1: FullRowSse2(d, s, n); return;
+#endif
+  default: FullRowScalar(d, s, n); return;
+  }
+}
+
+void RAS_CopySourceAlphaFullRow(RAS_Pixel* d, const RAS_Pixel* s, int n)
+{
+  RAS_CopySourceAlphaFullRowAt(3, d, s, n);
 }
 
 void RAS_CopyColorRow(RAS_Pixel* d, int n, int r, int g, int b, int a, int w)
@@ -281,20 +300,23 @@ void RAS_CopyColorRow(RAS_Pixel* d, int n, int r, int g, int b, int a, int w)
     RAS_CombinePixelsCopyNoClamp::Combine(reinterpret_cast<uint8_t*>(d + i), r, g, b, a, w);
 }
 
-void RAS_CopySourceAlphaRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
+void RAS_CopySourceAlphaRowAt(int level, RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
 {
   // Up to 255 every product fits 16 bits; other weights (clamped by the operator) stay scalar.
-  if (w < 1 || w > 255)
+  if (w < 1 || w > 255) level = 0;
+  if (level > MaxLevel()) level = MaxLevel();
+  switch (level)
   {
-    WeightedRowScalar(d, s, n, w);
-    return;
-  }
 #if RAS_HAVE_X86
-  if (HasAvx2())
-    WeightedRowAvx2(d, s, n, w);
-  else
-    WeightedRowSse2(d, s, n, w);
-#else
-  WeightedRowScalar(d, s, n, w);
+  case 3:
+  case 2: WeightedRowAvx2(d, s, n, w); return;
+  case 1: WeightedRowSse2(d, s, n, w); return;
 #endif
+  default: WeightedRowScalar(d, s, n, w); return;
+  }
+}
+
+void RAS_CopySourceAlphaRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
+{
+  RAS_CopySourceAlphaRowAt(3, d, s, n, w);
 }
