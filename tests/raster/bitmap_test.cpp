@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <thread>
-#include <vector>
 
 #include "platform/common/SHIM.h"
 #include "raster/RAS_Bitmap.h"
@@ -135,25 +133,4 @@ TEST(ShimContext, KeepsTextStateAndRefusesBadSizes)
   EXPECT_EQ(static_cast<uint32_t*>(SHIM_GetCtxFrameBuffer(d))[3], 0u);
   EXPECT_EQ(SHIM_GetBkMode(d), SHIM_OPAQUE);
   SHIM_DeleteGfxContext(d);
-}
-
-TEST(ShimContext, PoolSurvivesConcurrentUse)
-{
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([] {
-      std::vector<SHIM_GfxContext*> live;
-      for (int i = 0; i < 300; ++i)
-      {
-        live.push_back(SHIM_CreateMemContext(nullptr, 1 + i % 7, 2));
-        if (i % 3 == 2)
-        {
-          for (SHIM_GfxContext* c : live) SHIM_DeleteGfxContext(c);
-          live.clear();
-        }
-      }
-      for (SHIM_GfxContext* c : live) SHIM_DeleteGfxContext(c);
-    });
-  for (std::thread& t : threads) t.join();
-  SUCCEED();
 }

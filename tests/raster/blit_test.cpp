@@ -3,7 +3,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-
 #include <vector>
 
 #include "RasterTestUtil.h"
@@ -346,41 +345,6 @@ TEST(Pixels, GetPutClearAtTheEdges)
   EXPECT_EQ(RAS_GetPixel(&b, 1, 0), 0x0F0F0FFFu);
   EXPECT_EQ(RAS_GetPixel(&b, 2, 0), 0x0F0F0F0Fu);
   EXPECT_EQ(RAS_GetPixel(&b, 0, 1), 0x0F0F0F0Fu);
-}
-
-TEST(Blit, SourceAlphaRowLoopsMatchTheOperatorPixelByPixel)
-{
-  // Random pixels with runs of fully transparent and fully opaque sources mixed in, over
-  // widths that leave every remainder of a four-pixel step.
-  uint32_t seed = 99;
-  auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed;
-  };
-  for (int width = 1; width <= 19; ++width)
-    for (float alpha : {1.0f, 0.99f, 0.5f, 0.25f, 0.004f, 1.2f})
-    {
-      RAS_MemBitmap src(width, 6, 4), got(width, 6, 4), want(width, 6, 4);
-      for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-          RAS_Pixel p = next();
-          if (y == 1) p &= 0xFFFFFF00u;             // transparent row
-          if (y == 2) p |= 0xFFu;                    // opaque row
-          if (y == 3 && (x & 1)) p &= 0xFFFFFF00u;   // alternating
-          if (y == 4) p = (p & 0xFFFFFF00u) | (x * 53 % 256);
-          SetPixel(src, x, y, p);
-          const RAS_Pixel under = next();
-          SetPixel(got, x, y, under);
-          SetPixel(want, x, y, under);
-        }
-      const int mode = RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA;
-      RAS_Blit(&got, &src, 0, 0, 0, 0, width, 6, alpha, mode);
-      const int w = RAS_Weight(alpha);
-      RAS_DispatchCombine(mode, w, [&](auto op) { ReferenceBlit<decltype(op)>(want, src, 0, 0, 0, 0, width, 6, w); });
-      SCOPED_TRACE(testing::Message() << "width " << width << " alpha " << alpha);
-      ExpectSame(got, want, "source alpha rows");
-    }
 }
 
 TEST(Blit, EveryVectorLevelGivesTheScalarBytes)
