@@ -7,6 +7,7 @@
 
 #include "raster/RAS_Raster.h"
 #include "raster/RAS_ShapesPen.h"
+#include "util/UTL_Utf8.h"
 
 namespace
 {
@@ -48,76 +49,6 @@ uint32_t ShimColor(RAS_Pixel c)
   return uint32_t(RAS_GetR(c)) << 16 | uint32_t(RAS_GetG(c)) << 8 | uint32_t(RAS_GetB(c));
 }
 
-int EncodeUtf8(uint32_t cp, char* out)
-{
-  if (cp < 0x80)
-  {
-    out[0] = char(cp);
-    return 1;
-  }
-  if (cp < 0x800)
-  {
-    out[0] = char(0xC0 | (cp >> 6));
-    out[1] = char(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000)
-  {
-    out[0] = char(0xE0 | (cp >> 12));
-    out[1] = char(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = char(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = char(0xF0 | (cp >> 18));
-  out[1] = char(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = char(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = char(0x80 | (cp & 0x3F));
-  return 4;
-}
-
-// One code point from text[*i], never reading at or past len; malformed input is U+FFFD
-// and consumes one byte.
-uint32_t DecodeUtf8(const unsigned char* s, int len, int* i)
-{
-  const unsigned c = s[*i];
-  int n;
-  uint32_t cp, min;
-  if (c < 0x80)
-  {
-    ++*i;
-    return c;
-  }
-  if ((c & 0xE0) == 0xC0) n = 1, cp = c & 0x1F, min = 0x80;
-  else if ((c & 0xF0) == 0xE0) n = 2, cp = c & 0x0F, min = 0x800;
-  else if ((c & 0xF8) == 0xF0) n = 3, cp = c & 0x07, min = 0x10000;
-  else
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  if (*i + n >= len)
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  for (int k = 1; k <= n; ++k)
-  {
-    const unsigned cc = s[*i + k];
-    if ((cc & 0xC0) != 0x80)
-    {
-      ++*i;
-      return 0xFFFD;
-    }
-    cp = cp << 6 | (cc & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  *i += n + 1;
-  return cp;
-}
 
 RAS_Rect Intersect(const RAS_Rect& a, const RAS_Rect& b)
 {
@@ -244,7 +175,7 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
   if (!ctx) return;
 
   char utf8[4];
-  const int n = EncodeUtf8(rec->code, utf8);
+  const int n = UTL_EncodeUtf8(rec->code, utf8);
   SHIM_Font* prevFont = SHIM_SelectFont(ctx, mFont);
   SHIM_SetTextColor(ctx, 0xFFFFFF);
   SHIM_SetBkMode(ctx, SHIM_TRANSPARENT);
@@ -407,7 +338,7 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
     for (int i = 0; i < len;)
     {
       const int at = i;
-      const uint32_t cp = DecodeUtf8(s, len, &i);
+      const uint32_t cp = UTL_DecodeUtf8(s, len, &i);
       if (!single && cp == '\n')
       {
         cur.end = at;
@@ -457,7 +388,7 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
     else if (flags & RAS_DT_RIGHT) x = (long long)rect->right - line.width;
     for (int i = line.begin; i < line.end && x - pad < clip.right;)
     {
-      const GlyphRec* g = FindGlyph(DecodeUtf8(s, line.end, &i));
+      const GlyphRec* g = FindGlyph(UTL_DecodeUtf8(s, line.end, &i));
       const long long gx = x - pad;
       x += g->advance;
       if (g->offset <= 0 || gx + g->width <= clip.left) continue;

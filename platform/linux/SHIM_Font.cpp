@@ -2,6 +2,7 @@
 // the glyphs it has rendered, so repeated text costs only the compositing.
 #include "platform/common/SHIM_Font.h"
 #include "platform/common/SHIM.h"
+#include "util/UTL_Utf8.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -114,49 +115,6 @@ std::string MatchFontFile(const char* family, int fcWeight, bool italic, int* in
 
 int CeilPixels(FT_Pos v26_6) { return int((v26_6 + 63) >> 6); }
 
-// Decodes one UTF-8 sequence at text[i] (bounded by len); malformed input yields U+FFFD and
-// consumes one byte, so every byte is read at most once.
-uint32_t NextCodePoint(const unsigned char* text, int len, int* i)
-{
-  const unsigned char c = text[*i];
-  int n = 0;
-  uint32_t cp = 0, min = 0;
-  if (c < 0x80)
-  {
-    ++*i;
-    return c;
-  }
-  if ((c & 0xE0) == 0xC0) n = 1, cp = c & 0x1F, min = 0x80;
-  else if ((c & 0xF0) == 0xE0) n = 2, cp = c & 0x0F, min = 0x800;
-  else if ((c & 0xF8) == 0xF0) n = 3, cp = c & 0x07, min = 0x10000;
-  else
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  if (*i + n >= len)  // the sequence runs past the end
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  for (int k = 1; k <= n; ++k)
-  {
-    const unsigned char cc = text[*i + k];
-    if ((cc & 0xC0) != 0x80)
-    {
-      ++*i;
-      return 0xFFFD;
-    }
-    cp = cp << 6 | (cc & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-  {
-    ++*i;
-    return 0xFFFD;
-  }
-  *i += n + 1;
-  return cp;
-}
 
 } // namespace
 
@@ -414,7 +372,7 @@ int SHIM_DrawTextOnSurface(const SHIM_Surface* surface, const SHIM_TextStyle* st
     for (int i = 0; i < len;)
     {
       const int at = i;
-      const uint32_t cp = NextCodePoint(bytes, len, &i);
+      const uint32_t cp = UTL_DecodeUtf8(bytes, len, &i);
       if (!single && cp == '\n')
       {
         cur.end = at;
@@ -497,7 +455,7 @@ int SHIM_DrawTextOnSurface(const SHIM_Surface* surface, const SHIM_TextStyle* st
     }
     for (int i = line.begin; i < line.end;)
     {
-      const uint32_t cp = NextCodePoint(bytes, line.end, &i);
+      const uint32_t cp = UTL_DecodeUtf8(bytes, line.end, &i);
       const Glyph& g = font->GetGlyph(cp);
       const long long gx = ((penX + 32) >> 6) + g.left, gy = ((penY + 32) >> 6) - g.top;
       if (g.width > 0 && gx < clip.right && gy < clip.bottom && gx + g.width > clip.left &&
