@@ -701,6 +701,7 @@ TEST_F(Binding, HostThreadsNeverOverlap)
   // scratch buffers, restores chunks and automates: without the instance mutex
   // the resize would pull buffers from under the processing.
   std::atomic<bool> stop{false};
+  Disp(effSetBlockSize, 0, 16);
   std::thread audio([&] {
     std::vector<float> in(2048, 0.1f), out(2048);
     float* ins[2] = {in.data(), in.data()};
