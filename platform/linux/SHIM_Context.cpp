@@ -33,22 +33,14 @@ struct RecordPool
   UTL_Mutex mutex;
   SHIM_GfxContext* head = nullptr;
   int count = 0;
-
-  ~RecordPool()
-  {
-    while (head)
-    {
-      SHIM_GfxContext* next = head->nextFree;
-      std::free(head);
-      head = next;
-    }
-  }
 };
 
+// Never destroyed: bitmaps owned by other statics (the editor's bitmap cache) may hand
+// their contexts back while the process exits. Pooled records stay reachable from here.
 RecordPool& Pool()
 {
-  static RecordPool pool;  // made on first use, so static construction order cannot bite
-  return pool;
+  static RecordPool* pool = new RecordPool;
+  return *pool;
 }
 
 SHIM_GfxContext* TakeRecord()
