@@ -43,6 +43,8 @@ void IGraphics::PrepDraw()
 
 int IGraphics::AttachControl(IControl* control)
 {
+  // Every loop over the list dereferences its entries.
+  if (!control) return -1;
   mControls.Add(control);
   return mControls.GetSize() - 1;
 }

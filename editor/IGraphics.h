@@ -79,7 +79,7 @@ public:
   virtual RAS_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
 
   // ---- Controls -----------------------------------------------------------------
-  // Takes ownership; returns the control's index.
+  // Takes ownership; returns the control's index (-1 for a null control).
   int AttachControl(IControl* control);
   // Inserts a bitmap control at index 0, moving every other control up by one.
   void AttachBackground(int id, const char* name);

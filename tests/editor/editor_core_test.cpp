@@ -49,6 +49,8 @@ TEST(EditorHitTest, TopmostVisibleEnabledControlWins)
   EXPECT_EQ(g.GetMouseControlIdx(20, 20), 1);
   EXPECT_EQ(g.GetMouseControlIdx(0, 0), 0); // the empty rect at (0,0) is never hit
   EXPECT_EQ(g.GetMouseControlIdx(100, 50), -1);
+  EXPECT_EQ(g.AttachControl(nullptr), -1);
+  EXPECT_EQ(g.GetNControls(), 4);
 
   g.GetControl(2)->Hide(true);
   EXPECT_EQ(g.GetMouseControlIdx(40, 40), 1);
