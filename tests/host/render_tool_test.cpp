@@ -212,3 +212,24 @@ TEST(RenderTool, BypassWritesTheRiffAndTheSummaryLine)
   EXPECT_EQ(mismatch.status, 1);
   EXPECT_NE(mismatch.output.find("does not match"), std::string::npos) << mismatch.output;
 }
+
+TEST(RenderTool, ProgressBarOnlyOnATerminal)
+{
+  // One-frame blocks make the render long enough for the bar; script(1) gives
+  // the tool a terminal.
+  const std::string out = TempPath("slow.wav");
+  const std::string args = "--demo --block 1 --plugin /usr/lib/vst/3BandEQ-vst.so " + out;
+  const std::string cmd = "script -qec \"" + std::string(QUORVANE_RENDER_TOOL) + " " + args + "\" /dev/null";
+  FILE* f = popen(cmd.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string terminal;
+  char buf[512];
+  while (std::fgets(buf, sizeof(buf), f)) terminal += buf;
+  ASSERT_EQ(pclose(f), 0) << terminal;
+  EXPECT_NE(terminal.find("[#"), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("%"), std::string::npos);
+
+  const ToolRun piped = RunTool(args);
+  ASSERT_EQ(piped.status, 0) << piped.output;
+  EXPECT_EQ(piped.output.find("[#"), std::string::npos) << piped.output;
+}
