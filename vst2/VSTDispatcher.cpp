@@ -421,9 +421,9 @@ void IEffectVST::VSTSetParameter(AEffect* effect, int32_t idx, float value)
   Trace("VSTSetParameter", __LINE__, "%d:%f", idx, double(value));
   IEffectVST* self = Instance(effect);
   if (!self || !std::isfinite(value)) return;
-  // The normalised range is 0..1; outside it the power law gives values below the
-  // minimum or none at all.
-  const double v = value < 0.0f ? 0.0 : value > 1.0f ? 1.0 : double(value);
+  // Passed on like any normalised value: the parameter caps it at its maximum and
+  // refuses what yields no finite plain value.
+  const double v = double(value);
   UTL_MutexLock lock(self->GetMutex());
   if (idx < 0 || idx >= self->NParams()) return;
   if (IGraphics* g = self->GetGUI()) g->SetParameterFromPlug(idx, v, true);

@@ -162,14 +162,15 @@ TEST_F(Binding, ParameterCallbacks)
   EXPECT_FLOAT_EQ(e->getParameter(e, TestEffect::kGain), 0.25f);
   EXPECT_EQ(fx->paramChanges.back(), TestEffect::kGain);
   const size_t changes = fx->paramChanges.size();
-  // Not-a-number, infinities and bad indices change nothing; values outside 0..1 clamp.
+  // Not-a-number, infinities and bad indices change nothing; above 1 caps at the
+  // maximum, below 0 follows the curve like every normalised setter.
   for (float bad : {NAN, INFINITY, -INFINITY}) e->setParameter(e, TestEffect::kGain, bad);
   e->setParameter(e, 3, 0.5f);
   e->setParameter(e, -1, 0.5f);
   EXPECT_EQ(fx->paramChanges.size(), changes);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 0.5);
   e->setParameter(e, TestEffect::kGain, -3.0f);
-  EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 0.0);
+  EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), -6.0);
   e->setParameter(e, TestEffect::kGain, 7.0f);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 2.0);
   EXPECT_EQ(e->getParameter(e, 3), 0.0f);
