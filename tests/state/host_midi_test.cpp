@@ -43,7 +43,7 @@ TEST(Hosts, LookUpFollowsTheFixedOrderAndIgnoresCase)
     EHost code;
   } cases[] = {
       {"REAPER", kHostReaper},
-      {"Steinberg Cubase 12", kHostCubase},
+      {"Cubase 12 Pro", kHostCubase},
       {"Cubase via Reaper", kHostCubase}, // cubase is tested first
       {"Live and Logic", kHostLive},
       {"logic alive", kHostLive}, // substring anywhere
