@@ -51,6 +51,27 @@ inline void ChannelRange(int first, int count, int size, int* begin, int* end)
   *begin = int(b);
   *end = int(std::max(b, e));
 }
+
+// Output i = input i below both channel counts, silence on the further outputs.
+// Missing host buffers are skipped (outputs) or read as silence (inputs).
+template <class T>
+void CopyInputsZeroRest(T** inputs, T** outputs, int nIn, int nOut, int nFrames)
+{
+  if (!outputs || nFrames <= 0) return;
+  const size_t bytes = size_t(nFrames) * sizeof(T);
+  int i = 0;
+  for (; i < std::min(nIn, nOut); ++i)
+  {
+    T* in = inputs ? inputs[i] : nullptr;
+    if (!outputs[i]) continue;
+    if (in)
+      memmove(outputs[i], in, bytes); // in and out may be the same buffer
+    else
+      memset(outputs[i], 0, bytes);
+  }
+  for (; i < nOut; ++i)
+    if (outputs[i]) memset(outputs[i], 0, bytes);
+}
 } // namespace
 
 IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets,
@@ -142,40 +163,12 @@ void IEffectBase::OnActivate(bool)
 
 void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
-  if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  const size_t bytes = size_t(nFrames) * sizeof(double);
-  int i = 0;
-  for (; i < std::min(nIn, nOut); ++i)
-  {
-    double* in = inputs ? inputs[i] : nullptr;
-    if (!outputs[i]) continue;
-    if (in)
-      memmove(outputs[i], in, bytes); // in and out may be the same buffer
-    else
-      memset(outputs[i], 0, bytes);
-  }
-  for (; i < nOut; ++i)
-    if (outputs[i]) memset(outputs[i], 0, bytes);
+  CopyInputsZeroRest(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IEffectBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
 {
-  if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  const size_t bytes = size_t(nFrames) * sizeof(float);
-  int i = 0;
-  for (; i < std::min(nIn, nOut); ++i)
-  {
-    float* in = inputs ? inputs[i] : nullptr;
-    if (!outputs[i]) continue;
-    if (in)
-      memmove(outputs[i], in, bytes);
-    else
-      memset(outputs[i], 0, bytes);
-  }
-  for (; i < nOut; ++i)
-    if (outputs[i]) memset(outputs[i], 0, bytes);
+  CopyInputsZeroRest(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IEffectBase::ProcessMidiMsg(IMidiMsg* msg)
@@ -444,16 +437,8 @@ void IEffectBase::ProcessBuffersAccumulating(float, int nFrames)
 
 void IEffectBase::PassThroughBuffers(double, int nFrames)
 {
-  const int n = SafeFrames(nFrames);
-  if (n <= 0) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  double** in = mInData.Get();
-  double** out = mOutData.Get();
-  int i = 0;
-  for (; i < std::min(nIn, nOut); ++i)
-    if (in[i] && out[i] && in[i] != out[i]) memmove(out[i], in[i], size_t(n) * sizeof(double));
-  for (; i < nOut; ++i)
-    if (out[i]) memset(out[i], 0, size_t(n) * sizeof(double));
+  CopyInputsZeroRest(mInData.Get(), mOutData.Get(), NInChannels(), NOutChannels(),
+                     SafeFrames(nFrames));
 }
 
 void IEffectBase::PassThroughBuffers(float, int nFrames)
