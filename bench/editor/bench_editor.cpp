@@ -9,11 +9,10 @@
 #include "editor/controls/ISwitchControl.h"
 
 #include <benchmark/benchmark.h>
+#include "common/RatioReporter.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
-#include <string>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -141,40 +140,11 @@ void BM_OneKnobRedraw(benchmark::State& state)
 }
 BENCHMARK(BM_OneKnobRedraw);
 
-// Prints each redraw's CPU time as a multiple of the frame memcpy measured in the same run
-// (the machine may be shared, so CPU time rather than wall time).
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        mCpuNs[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override
-  {
-    ConsoleReporter::Finalize();
-    const auto base = mCpuNs.find("BM_MemcpyFrame");
-    if (base == mCpuNs.end() || base->second <= 0.0) return;
-    for (const auto& entry : mCpuNs)
-      if (entry.first != base->first)
-        std::printf("%-20s %6.2f x memcpy of a %d x %d frame\n", entry.first.c_str(),
-                    entry.second / base->second, kW, kH);
-  }
-
-private:
-  std::map<std::string, double> mCpuNs;
-};
 } // namespace
 
 int main(int argc, char** argv)
 {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  RatioReporter reporter({{"BM_FullRedraw", "BM_MemcpyFrame"}, {"BM_OneKnobRedraw", "BM_MemcpyFrame"}},
+                         " (memcpy of one 224 x 333 x 4 frame)");
+  return RunWithRatios(argc, argv, reporter);
 }

@@ -4,13 +4,11 @@
 #include "effect/Quorvane.h"
 
 #include <benchmark/benchmark.h>
+#include "common/RatioReporter.h"
 
 #include <cmath>
-#include <unistd.h>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace
@@ -95,46 +93,16 @@ void BM_Floor(benchmark::State& state)
 BENCHMARK(BM_Effect)->MinTime(1.0);
 BENCHMARK(BM_Floor)->MinTime(1.0);
 
-// Remembers each benchmark's CPU time per block for the closing summary. CPU time,
-// not wall time: the build machine is shared, and waiting is not our cost.
-class SummaryReporter : public benchmark::ConsoleReporter
-{
-public:
-  SummaryReporter() : ConsoleReporter(isatty(1) ? OO_Defaults : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        mNsPerBlock[r.run_name.function_name] = r.cpu_accumulated_time * 1e9 / double(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  // 0 when the benchmark did not run.
-  double NsPerBlock(const std::string& name) const
-  {
-    const auto it = mNsPerBlock.find(name);
-    return it == mNsPerBlock.end() ? 0.0 : it->second;
-  }
-
-private:
-  std::map<std::string, double> mNsPerBlock;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double effect = reporter.NsPerBlock("BM_Effect"), floor = reporter.NsPerBlock("BM_Floor");
-  for (const auto& [name, ns] : {std::pair{"effect", effect}, std::pair{"floor", floor}})
-    if (ns > 0)
+  RatioReporter reporter({{"BM_Effect/min_time:1.000", "BM_Floor/min_time:1.000"}},
+                         " (effect / straight-line floor)");
+  const int rc = RunWithRatios(argc, argv, reporter);
+  for (const char* name : {"BM_Effect/min_time:1.000", "BM_Floor/min_time:1.000"})
+    if (const double ns = reporter.CpuNs(name); ns > 0)
       std::printf("%s: %.2f ns/sample, real-time factor %.0f\n", name, ns / kBlock,
                   kBlock / kRate * 1e9 / ns);
-  if (effect > 0 && floor > 0) std::printf("ratio effect/floor: %.3f\n", effect / floor);
-  benchmark::Shutdown();
-  return 0;
+  return rc;
 }
