@@ -8,6 +8,7 @@
 #include "editor/menu/IPopupMenu.h"
 #include "raster/RAS_Bitmap.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -199,6 +200,8 @@ void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const
   else
   {
     value = std::atof(text);
+    // "nan" or "1e999" name no value; the entry is dropped as the host path drops it.
+    if (!std::isfinite(value)) return;
     if (param->GetDisplayNegated()) value = -value;
   }
   control->SetValueFromUserInput(param->GetNormalized(value));

@@ -373,6 +373,13 @@ TEST(EditorPrompt, EnumsGetAMenuNumbersATextEntry)
   g.SetFromStringAfterPrompt(mode, fx.GetParam(1), "Soft");
   EXPECT_DOUBLE_EQ(mode->GetValue(), 0.0);
 
+  // Text that names no finite number is dropped: the control keeps its value.
+  for (const char* junk : {"nan", "-nan", "inf", "1e999"})
+  {
+    g.SetFromStringAfterPrompt(gain, fx.GetParam(0), junk);
+    EXPECT_DOUBLE_EQ(gain->GetValue(), 0.75) << junk;
+  }
+
   // Null arguments do nothing.
   g.PromptUserInput(nullptr, fx.GetParam(0), &r);
   g.PromptUserInput(gain, nullptr, &r);
