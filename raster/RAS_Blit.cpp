@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "raster/RAS_Clip.h"
 #include "raster/RAS_Combine.h"
 #include "raster/RAS_Raster.h"
 #include "raster/RAS_BlitRows.h"
@@ -23,39 +24,15 @@ bool RectsShareMemory(const RAS_RowAccess& d, int dx, int dy, const RAS_RowAcces
   return dx < sx + w && sx < dx + w && dy < sy + h && sy < dy + h;
 }
 
-// Clips a transfer of w x h pixels from (sx, sy) to (dx, dy) against both bitmaps. Works in
-// 64 bits so that extreme positions cannot overflow. False when nothing is left.
+// Clips a transfer of w x h pixels from (sx, sy) to (dx, dy) against both bitmaps: what
+// is cut from one side moves the other side's start with it. False when nothing is left.
 bool ClipTransfer(int64_t& dx, int64_t& dy, int64_t& sx, int64_t& sy, int64_t& w, int64_t& h,
                   int srcW, int srcH, int dstW, int dstH)
 {
-  if (sx < 0)
-  {
-    dx -= sx;
-    w += sx;
-    sx = 0;
-  }
-  if (sy < 0)
-  {
-    dy -= sy;
-    h += sy;
-    sy = 0;
-  }
-  if (sx + w > srcW) w = srcW - sx;
-  if (sy + h > srcH) h = srcH - sy;
-  if (dx < 0)
-  {
-    sx -= dx;
-    w += dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    sy -= dy;
-    h += dy;
-    dy = 0;
-  }
-  if (dx + w > dstW) w = dstW - dx;
-  if (dy + h > dstH) h = dstH - dy;
+  dx += RAS_ClipSpan(sx, w, srcW);
+  dy += RAS_ClipSpan(sy, h, srcH);
+  sx += RAS_ClipSpan(dx, w, dstW);
+  sy += RAS_ClipSpan(dy, h, dstH);
   return w > 0 && h > 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "raster/RAS_Clip.h"
 #include "raster/RAS_Combine.h"
 #include "raster/RAS_Raster.h"
 #include "raster/RAS_Sample.h"
@@ -107,21 +108,8 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
 
   // Clipping skips whole columns and rows of the walk, counted in fixed point so that a
   // clipped blit samples exactly what the unclipped one would.
-  int64_t skipx = 0, skipy = 0;
-  if (dx < 0)
-  {
-    skipx = -dx;
-    dw += dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    skipy = -dy;
-    dh += dy;
-    dy = 0;
-  }
-  if (dx + dw > d.width) dw = d.width - dx;
-  if (dy + dh > d.height) dh = d.height - dy;
+  const int64_t skipx = RAS_ClipSpan(dx, dw, d.width);
+  const int64_t skipy = RAS_ClipSpan(dy, dh, d.height);
   if (dw <= 0 || dh <= 0) return;
 
   // Every position the walk reaches must fit 64-bit fixed point.

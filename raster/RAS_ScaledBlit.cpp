@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "raster/RAS_Clip.h"
 #include "raster/RAS_Combine.h"
 #include "raster/RAS_Raster.h"
 #include "raster/RAS_Sample.h"
@@ -159,21 +160,8 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
     dh = -dh;
     sy = srcy + srch + stepy;
   }
-  int64_t firstx = 0, firsty = 0;
-  if (dx < 0)
-  {
-    firstx = -dx;
-    dw += dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    firsty = -dy;
-    dh += dy;
-    dy = 0;
-  }
-  if (dx + dw > d.width) dw = d.width - dx;
-  if (dy + dh > d.height) dh = d.height - dy;
+  const int64_t firstx = RAS_ClipSpan(dx, dw, d.width);
+  const int64_t firsty = RAS_ClipSpan(dy, dh, d.height);
   if (dw <= 0 || dh <= 0) return;
 
   // 16.16 fixed point, in 64 bits: huge scale factors must not overflow the position.
