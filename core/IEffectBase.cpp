@@ -43,13 +43,23 @@ inline int NonNegative(int n)
   return n > 0 ? n : 0;
 }
 
-// [first, first + count) cut to [0, size); computed wide so huge counts cannot wrap.
-inline void ChannelRange(int first, int count, int size, int* begin, int* end)
+// Visits the channels [first, first + count) cut to the list; computed wide so that
+// huge counts cannot wrap.
+template <class Channel, class Visit>
+void ForChannels(const UTL_PtrList<Channel>& list, int first, int count, Visit visit)
 {
-  const int64_t b = std::max<int64_t>(first, 0);
-  const int64_t e = std::min<int64_t>(int64_t(first) + int64_t(count), size);
-  *begin = int(b);
-  *end = int(std::max(b, e));
+  const int64_t begin = std::max<int64_t>(first, 0);
+  const int64_t end = std::min<int64_t>(int64_t(first) + int64_t(count), list.GetSize());
+  for (int64_t i = begin; i < end; ++i) visit(list.Get(int(i)));
+}
+
+// The same over connected channels only: each of those takes one host pointer.
+template <class Channel, class Visit>
+void ForConnectedChannels(const UTL_PtrList<Channel>& list, int first, int count, Visit visit)
+{
+  ForChannels(list, first, count, [&](Channel* ch) {
+    if (ch->mConnected) visit(ch);
+  });
 }
 
 // Output i = input i below both channel counts, silence on the further outputs.
@@ -270,30 +280,22 @@ void IEffectBase::LimitToStereoIO()
 
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
-  int begin, end;
-  ChannelRange(idx, n, NInChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    InChannel* ch = mInChannels.Get(i);
+  ForChannels(mInChannels, idx, n, [&](InChannel* ch) {
     ch->mConnected = connected;
     if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
-  }
+  });
 }
 
 void IEffectBase::SetOutputChannelConnections(int idx, int n, bool connected)
 {
-  int begin, end;
-  ChannelRange(idx, n, NOutChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
+  ForChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
     ch->mConnected = connected;
     if (!connected)
     {
       *ch->mDest = ch->mScratchBuf.Get();
       ch->mFDest = nullptr;
     }
-  }
+  });
 }
 
 bool IEffectBase::IsInChannelConnected(int chIdx) const
@@ -314,12 +316,7 @@ bool IEffectBase::IsOutChannelConnected(int chIdx) const
 void IEffectBase::AttachInputBuffers(int idx, int n, double** data, int)
 {
   if (!data) return;
-  int begin, end;
-  ChannelRange(idx, n, NInChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    InChannel* ch = mInChannels.Get(i);
-    if (!ch->mConnected) continue;
+  ForConnectedChannels(mInChannels, idx, n, [&](InChannel* ch) {
     double* host = *data++;
     if (host)
       *ch->mSrc = host;
@@ -328,18 +325,13 @@ void IEffectBase::AttachInputBuffers(int idx, int n, double** data, int)
       std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
       *ch->mSrc = ch->mScratchBuf.Get();
     }
-  }
+  });
 }
 
 void IEffectBase::AttachInputBuffers(int idx, int n, float** data, int nFrames)
 {
   if (!data) return;
-  int begin, end;
-  ChannelRange(idx, n, NInChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    InChannel* ch = mInChannels.Get(i);
-    if (!ch->mConnected) continue;
+  ForConnectedChannels(mInChannels, idx, n, [&](InChannel* ch) {
     const float* host = *data++;
     double* scratch = ch->mScratchBuf.Get();
     // The scratch buffer holds one block; longer host blocks are cut to it.
@@ -350,36 +342,26 @@ void IEffectBase::AttachInputBuffers(int idx, int n, float** data, int nFrames)
     else
       std::fill_n(scratch, frames, 0.0);
     *ch->mSrc = scratch;
-  }
+  });
 }
 
 void IEffectBase::AttachOutputBuffers(int idx, int n, double** data)
 {
   if (!data) return;
-  int begin, end;
-  ChannelRange(idx, n, NOutChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
-    if (!ch->mConnected) continue;
+  ForConnectedChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
     double* host = *data++;
     *ch->mDest = host ? host : ch->mScratchBuf.Get();
     ch->mFDest = nullptr; // a stale float buffer must not receive this block
-  }
+  });
 }
 
 void IEffectBase::AttachOutputBuffers(int idx, int n, float** data)
 {
   if (!data) return;
-  int begin, end;
-  ChannelRange(idx, n, NOutChannels(), &begin, &end);
-  for (int i = begin; i < end; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
-    if (!ch->mConnected) continue;
+  ForConnectedChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
     *ch->mDest = ch->mScratchBuf.Get();
     ch->mFDest = *data++;
-  }
+  });
 }
 
 int IEffectBase::SafeFrames(int nFrames) const
