@@ -36,6 +36,14 @@ EntryProc Entry()
   return entry;
 }
 
+// False, with the benchmark marked skipped, when the plug-in cannot be loaded.
+bool Loadable(benchmark::State& state)
+{
+  if (Entry()) return true;
+  state.SkipWithError("Quorvane.so not loadable");
+  return false;
+}
+
 AEffect* Start()
 {
   AEffect* e = Entry()(QuietHost);
@@ -76,11 +84,7 @@ long ResidentBytes()
 
 static void BM_HostScan(benchmark::State& state)
 {
-  if (!Entry())
-  {
-    state.SkipWithError("Quorvane.so not loadable");
-    return;
-  }
+  if (!Loadable(state)) return;
   for (auto _ : state)
   {
     AEffect* e = Entry()(QuietHost);
@@ -95,11 +99,7 @@ BENCHMARK(BM_HostScan)->Unit(benchmark::kMicrosecond);
 // the ratio run the same machine code and only the binding's work differs.
 static void BM_DirectProcessDoubleReplacing(benchmark::State& state)
 {
-  if (!Entry())
-  {
-    state.SkipWithError("Quorvane.so not loadable");
-    return;
-  }
+  if (!Loadable(state)) return;
   AEffect* e = Start();
   IEffectBase* fx = static_cast<IEffectVST*>(e->object);
   std::vector<double> l = Signal<double>(), r = Signal<double>(), o0(kBlock), o1(kBlock);
@@ -118,11 +118,7 @@ BENCHMARK(BM_DirectProcessDoubleReplacing)->Unit(benchmark::kMicrosecond);
 // mode 0: processReplacing, 1: process (accumulating), 2: processDoubleReplacing.
 static void BM_Callback(benchmark::State& state)
 {
-  if (!Entry())
-  {
-    state.SkipWithError("Quorvane.so not loadable");
-    return;
-  }
+  if (!Loadable(state)) return;
   AEffect* e = Start();
   std::vector<float> l = Signal<float>(), r = Signal<float>(), o0(kBlock), o1(kBlock);
   std::vector<double> dl = Signal<double>(), dr = Signal<double>(), d0(kBlock), d1(kBlock);
@@ -154,11 +150,7 @@ BENCHMARK(BM_Callback)->Arg(0)->Arg(1)->Arg(2)->ArgName("replacing0_accumulating
 // batch, so a slow minute on a shared machine hits all four alike.
 static void BM_BindingOverhead(benchmark::State& state)
 {
-  if (!Entry())
-  {
-    state.SkipWithError("Quorvane.so not loadable");
-    return;
-  }
+  if (!Loadable(state)) return;
   AEffect* e = Start();
   IEffectBase* fx = static_cast<IEffectVST*>(e->object);
   std::vector<float> l = Signal<float>(), r = Signal<float>(), o0(kBlock), o1(kBlock);
@@ -205,11 +197,7 @@ BENCHMARK(BM_BindingOverhead)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 static void BM_ResidentMemoryPerInstance(benchmark::State& state)
 {
-  if (!Entry())
-  {
-    state.SkipWithError("Quorvane.so not loadable");
-    return;
-  }
+  if (!Loadable(state)) return;
   const int n = 64;
   AEffect* warm = Start();  // one instance first: code pages and allocator arenas
   std::vector<float> l = Signal<float>(), o(kBlock);
