@@ -1,6 +1,7 @@
 #include "editor/FontCache.h"
 
 #include "raster/RAS_CachedFont.h"
+#include "util/UTL_CopyTruncated.h"
 
 #include <cstring>
 
@@ -29,7 +30,7 @@ void FontStorage::Add(RAS_IFont* font, int size, int orientation, int style, con
 {
   if (!font) return;
   FontKey* key = new FontKey{size, orientation, style, {}, font};
-  if (face) std::strncpy(key->face, face, sizeof(key->face) - 1);
+  CopyTruncated(key->face, face);
   UTL_MutexLock lock(mMutex);
   mFonts.Add(key);
 }

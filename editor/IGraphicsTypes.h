@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/UTL_CopyTruncated.h"
+
 class RAS_IBitmap;
 class RAS_IFont;
 
@@ -132,8 +134,7 @@ struct IText
   // Longer names are cut to 31 characters.
   void SetFace(const char* face)
   {
-    std::memset(mFont, 0, sizeof(mFont));
-    if (face) std::strncpy(mFont, face, sizeof(mFont) - 1);
+    CopyTruncated(mFont, face);
   }
 };
 
