@@ -36,3 +36,18 @@ function(quorvane_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
 endfunction()
+
+# quorvane_effect_variant(NAME [DEFINE def] [LIBS lib...]): the effect (effect/*.cpp but
+# its VST 2 entry points) compiled against one host binding, chosen by DEFINE (see
+# effect/QuorvaneBinding.h; none is the VST 2 binding). LIBS names the binding's library.
+function(quorvane_effect_variant name)
+  cmake_parse_arguments(V "" "DEFINE" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/effect/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/QuorvaneEntry\\.cpp$")
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(V_DEFINE)
+    target_compile_definitions(${name} PUBLIC ${V_DEFINE})
+  endif()
+  target_link_libraries(${name} PUBLIC ${V_LIBS})
+endfunction()

@@ -432,3 +432,9 @@ bool IGraphics::MeasureIText(IText* text, const char* str, IRECT* rect)
 {
   return DrawIText(text, str, rect, true);
 }
+
+// Pending values from other threads arrive with the thread-safe pushes; until then
+// every push applies at once.
+void IGraphics::BeginUIThread() {}
+void IGraphics::ApplyPendingFromPlug() {}
+void IGraphics::EndUIThread() {}

@@ -37,6 +37,16 @@ public:
   // Sets one control's value from the plug-in (the effect's LED); out-of-range indices do nothing.
   virtual void SetControlFromPlug(int controlIdx, double normalizedValue);
 
+  // ---- UI thread: called by the platform layer ------------------------------------
+  // The window exists: the calling thread owns the controls from now on, and values
+  // pushed from other threads wait in pending slots until ApplyPendingFromPlug.
+  void BeginUIThread();
+  // Applies the values pushed from other threads since the last call; the platform
+  // calls it at every idle tick, before IsDirty.
+  void ApplyPendingFromPlug();
+  // The window is going: applies what is pending; pushes then apply directly again.
+  void EndUIThread();
+
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.
   virtual bool DrawScreen(IRECT* rect) = 0;

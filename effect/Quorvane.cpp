@@ -143,7 +143,7 @@ constexpr int kChunk = 128;
 std::atomic<uint32_t> Quorvane::rand_state{1};
 
 Quorvane::Quorvane(IEffectInstanceInfo info)
-    : IEffectVST(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
+    : QuorvaneBinding(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
                  kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
       mCurrentRate(GetSampleRate())
 {

@@ -2,13 +2,13 @@
 // The overdrive: three parallel distortion branches on the summed input, an output
 // level, a three-band equaliser and a fifteen-stage cabinet, the same mono result
 // on both outputs. "Effect" off passes the mono sum through.
-#include "vst2/IEffectVST.h"
+#include "effect/QuorvaneBinding.h"
 #include "effect/FxDSP.h"
 
 #include <atomic>
 #include <cstdint>
 
-class Quorvane : public IEffectVST
+class Quorvane : public QuorvaneBinding
 {
 public:
   enum EParams
