@@ -46,6 +46,10 @@ public:
   void ApplyPendingFromPlug();
   // The window is going: applies what is pending; pushes then apply directly again.
   void EndUIThread();
+  // The host's GUI thread gives the editor a turn (Linux hosts send effEditIdle): the
+  // platform pumps its window's events, applies pending values and redraws what is
+  // dirty. Platforms with their own run loop and timer leave it empty.
+  virtual void OnHostIdle() {}
 
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.

@@ -143,8 +143,8 @@ constexpr int kChunk = 128;
 std::atomic<uint32_t> Quorvane::rand_state{1};
 
 Quorvane::Quorvane(IEffectInstanceInfo info)
-    : QuorvaneBinding(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
-                 kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
+    : QuorvaneBinding(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName,
+                      kMfrName, kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
       mCurrentRate(GetSampleRate())
 {
   GetParam(kLevel)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
@@ -162,6 +162,8 @@ Quorvane::Quorvane(IEffectInstanceInfo info)
   // Fills any slot MakePreset left empty (with one slot, none).
   MakeDefaultPreset("Init", 15);
 
+  // Before Init, so that Init's OnParamChange lights the LED for "Effect" on.
+  MakeEditor();
   Init();
 }
 

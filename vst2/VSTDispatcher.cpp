@@ -55,6 +55,12 @@ intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx,
   if (opCode == effEditIdle || opCode == effIdle)
   {
     mutex.Leave();
+    // The editor's turn runs outside the instance mutex: its events take the mutex
+    // themselves (SetParameterFromGUI), and a modal dialog opened from a click must
+    // not stall the audio thread. The host sends this on its GUI thread, the thread
+    // that opens and closes the editor, so the editor cannot go away meanwhile.
+    if (opCode == effEditIdle)
+      if (IGraphics* g = self->GetGUI()) g->OnHostIdle();
     return 0;
   }
   Trace("VSTDispatcher", __LINE__, "%d(%s):%d:%d", opCode, VSTOpcodeStr(opCode), idx, int(value));
