@@ -391,9 +391,14 @@ void IGraphicsLinux::HandleEvent(XEvent& event)
     HandleButtonRelease(event.xbutton);
     break;
   case MotionNotify:
-    // Only the latest position of a burst matters.
-    while (XCheckTypedWindowEvent(mDisplay, mWindow, MotionNotify, &event))
+    // Only the latest of consecutive moves matters; a move queued after a press or
+    // release must stay after it.
+    while (XPending(mDisplay) > 0)
     {
+      XEvent next;
+      XPeekEvent(mDisplay, &next);
+      if (next.type != MotionNotify || next.xany.window != mWindow) break;
+      XNextEvent(mDisplay, &event);
     }
     HandleMotion(event.xmotion);
     break;
@@ -402,8 +407,10 @@ void IGraphicsLinux::HandleEvent(XEvent& event)
     HandleKey(event.xkey);
     break;
   case FocusOut:
-    // Focus moving into our own text entry is no loss.
-    if (event.xfocus.detail != NotifyInferior && event.xfocus.mode != NotifyGrab) EndDrag();
+    // Focus moving into our own text entry, or pointer-root bookkeeping, is no loss.
+    if (event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer &&
+        event.xfocus.mode != NotifyGrab)
+      EndDrag();
     break;
   case DestroyNotify:
     if (event.xdestroywindow.window == mWindow) mWindowGone = true;
