@@ -151,6 +151,10 @@ void XTestHost::KeyTap(unsigned long keysym)
 std::vector<uint32_t> XTestHost::Screenshot(Window window, int w, int h)
 {
   std::vector<uint32_t> pixels;
+  // Only a viewable window has pixels to read (the editor maps its window a moment
+  // after it opens).
+  XWindowAttributes wa;
+  if (!XGetWindowAttributes(mDisplay, window, &wa) || wa.map_state != IsViewable) return pixels;
   XImage* image = XGetImage(mDisplay, window, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return pixels;
   pixels.reserve(size_t(w) * size_t(h));
