@@ -130,6 +130,7 @@ private:
   bool mPointerGrabbed = false;
   bool mKeyboardGrabbed = false;
   bool mArmed = false; // a release may choose: a press or a drag onto an entry was seen
+  int mStartRow = -1;  // the top menu's row under the pointer when the menu appeared
   IPopupMenu* mChosen = nullptr;
 };
 
@@ -464,7 +465,11 @@ MenuSession::Outcome MenuSession::Handle(const XEvent& event)
     if (level < 0) return Outcome::Continue;
     const MenuLevel& l = *mLevels[size_t(level)];
     const int row = l.RowAt(event.xmotion.y_root - l.y);
-    if ((event.xmotion.state & (Button1Mask | Button3Mask)) && l.CanChoose(row)) mArmed = true;
+    // A drag onto another entry than the one the menu appeared under arms the release;
+    // the hand's tremor on the starting row does not.
+    if ((event.xmotion.state & (Button1Mask | Button3Mask)) && l.CanChoose(row) &&
+        (level > 0 || row != mStartRow))
+      mArmed = true;
     Hover(level, row);
     return Outcome::Continue;
   }
@@ -508,6 +513,13 @@ IPopupMenu* MenuSession::Run(int rootX, int rootY, IPopupMenu* menu)
   if (!OpenLevel(menu, rootX, rootY, -1)) return nullptr;
   XSync(mDisplay, False);
   if (!Grab()) return nullptr;
+  Window rootReturn, childReturn;
+  int px = 0, py = 0, wx = 0, wy = 0;
+  unsigned buttons = 0;
+  if (XQueryPointer(mDisplay, mLevels.front()->window, &rootReturn, &childReturn, &px, &py, &wx,
+                    &wy, &buttons) &&
+      mLevels.front()->Contains(px, py))
+    mStartRow = mLevels.front()->RowAt(wy);
   for (;;)
   {
     XEvent event;

@@ -22,9 +22,9 @@ enum
 //
 // The menu is held inside the screen. A submenu opens when the pointer rests on its row
 // (or on a click there, or the Right key); a disabled entry, a separator and a submenu row
-// cannot be chosen. A button release chooses only after the menu saw a press or a drag
-// onto an entry, so the release of the click that opened the menu chooses nothing. Keys:
-// Up and Down move, Right and Left open and close a submenu, Return chooses. When the
-// pointer cannot be grabbed (another program holds it) the menu is not shown and the
-// result is null.
+// cannot be chosen. A button release chooses only after the menu saw a press, or a drag
+// onto another entry than the one it appeared under, so the release of the click that
+// opened the menu chooses nothing. Keys: Up and Down move, Right and Left open and close
+// a submenu, Return chooses. When the pointer cannot be grabbed (another program holds
+// it) the menu is not shown and the result is null.
 IPopupMenu* RunX11PopupMenu(Display* display, int screen, int rootX, int rootY, IPopupMenu* menu);

@@ -15,6 +15,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
@@ -157,6 +158,29 @@ TEST(X11PopupMenu, ChoosesFromMenuAndSubmenuAndDismisses)
   EXPECT_EQ(1, sub.GetChosenItemIdx());
   EXPECT_EQ(-1, top.GetChosenItemIdx());
 
+  // The release of the press that opened the menu under the pointer chooses nothing, even
+  // after a tremor; a drag onto another entry and a release there chooses that one.
+  Display* presser = OpenTestDisplay();
+  MoveTo(presser, 120, 100 + kMenuBorder + kMenuRowHeight / 2); // row 0 of the menu below
+  XTestFakeButtonEvent(presser, 1, True, 0);
+  XSync(presser, False);
+  chosen = RunMenuDriven(display, 100, 100, &top,
+                         [&](Display* d)
+                         {
+                           const XWindowAttributes w = WaitForMenus(d, 1)[0];
+                           MoveTo(d, w.x + 22, RowMiddle(w, rows, 0) + 1);
+                           XTestFakeButtonEvent(d, 1, False, 0);
+                           XSync(d, False);
+                           EXPECT_EQ(1u, WaitForMenus(d, 1).size()); // still open
+                           XTestFakeButtonEvent(d, 1, True, 0);
+                           MoveTo(d, w.x + 20, RowMiddle(w, rows, 1));
+                           XTestFakeButtonEvent(d, 1, False, 0);
+                           XSync(d, False);
+                         });
+  EXPECT_EQ(&top, chosen);
+  EXPECT_EQ(1, top.GetChosenItemIdx());
+  top.SetChosenItemIdx(-1);
+  XCloseDisplay(presser);
   // Disabled entries and separators choose nothing; Escape and a click outside dismiss.
   chosen = RunMenuDriven(display, 100, 100, &top,
                          [&](Display* d)
