@@ -11,19 +11,28 @@
 
 std::unique_ptr<RAS_MemBitmap> DrawAbout()
 {
-  const ArtColor cream = Hex(0xf1e6c8), edge = Hex(0x0c1418);
+  const ArtColor cream = Hex(0xf1e6c8), edge = Hex(0x000000);
   auto card = std::make_unique<RAS_MemBitmap>(kAboutW, kAboutH);
   RAS_FillRect(card.get(), 0, 0, kAboutW, kAboutH, ToPixel(edge), 1.0f, RAS_BLEND_COPY);
 
-  const ArtDistance shape = RoundRect(0.5, 0.5, kAboutW - 0.5, kAboutH - 0.5, 10.0);
+  // The card sits inside a margin that holds its soft shadow on the face.
+  const double l = 3.0, t = 2.0, r = kAboutW - 3.0, b = kAboutH - 5.0;
+  const ArtDistance shape = RoundRect(l, t, r, b, 10.0);
   const ArtMask body = MaskFromDistance(kAboutW, kAboutH, shape);
+  const ArtMask dropShadow =
+      Scaled(Blurred(MaskFromDistance(kAboutW, kAboutH,
+                                      [&](double x, double y) { return shape(x, y - 2.0); }),
+                     3),
+             0.6);
   PaintShaded(card.get(), body, 0, 0,
-              [&](double, double y) { return Mix(Hex(0x1d2a31), Hex(0x0f171b), y / kAboutH); });
+              [&](double, double y)
+              { return Mix(Hex(0x1d2a31), Hex(0x0f171b), (y - t) / (b - t)); });
   // A cream keyline inside the edge.
-  const ArtMask keyline = MaskFromDistance(
-      kAboutW, kAboutH,
-      [&](double x, double y)
-      { return std::fabs(RoundRect(5, 5, kAboutW - 5, kAboutH - 5, 6.0)(x, y)) - 0.5; });
+  const ArtMask keyline =
+      MaskFromDistance(kAboutW, kAboutH,
+                       [&](double x, double y) {
+                         return std::fabs(RoundRect(l + 4, t + 4, r - 4, b - 4, 6.0)(x, y)) - 0.5;
+                       });
   PaintSolid(card.get(), keyline, 0, 0, ToPixel(cream), 0.45);
 
   const RAS_Pixel text = ToPixel(cream), shadow = RAS_RGBA(0, 0, 0, 255);
@@ -42,9 +51,9 @@ std::unique_ptr<RAS_MemBitmap> DrawAbout()
             0);
   PaintText(card.get(), {"DejaVu Sans", 13, 700, false}, QuorvaneIdentity::kMfrName, cx, 132.0,
             text, shadow, 0.5, 0, 1);
-  PaintText(card.get(), {"DejaVu Sans", 8, 400, false}, "click to close", cx, 160.0, soft, shadow,
+  PaintText(card.get(), {"DejaVu Sans", 8, 400, false}, "click to close", cx, 153.0, soft, shadow,
             0.0, 0, 0);
 
-  SetAlphaFromMask(card.get(), body, 0, 0);
+  SetAlphaFromMask(card.get(), United(body, dropShadow), 0, 0);
   return card;
 }

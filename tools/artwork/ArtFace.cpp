@@ -1,6 +1,7 @@
 // The pedal's face: a bevelled petrol-blue enclosure with corner screws, recesses and soft
 // shadows under every control, cream printing (labels, the name), a maker's badge that opens
 // the about box and a chrome ring around the footswitch.
+#include <algorithm>
 #include <cmath>
 
 #include "raster/RAS_Raster.h"
@@ -68,7 +69,7 @@ void DrawEnclosure(RAS_IBitmap* face)
               });
 }
 
-// A screw head with a cross slot turned by angle (radians).
+// A domed screw head with a cross slot turned by angle (radians).
 void DrawScrew(RAS_IBitmap* face, double cx, double cy, double angle)
 {
   const double r = 5.0;
@@ -77,22 +78,24 @@ void DrawScrew(RAS_IBitmap* face, double cx, double cy, double angle)
   PaintShaded(face, head, 0, 0,
               [&](double x, double y)
               {
-                const double along = ((x - cx) * kLightX + (y - cy) * kLightY) / r;
-                const double v = 0.42 + 0.33 * along;
+                const double dx = (x - cx) / r, dy = (y - cy) / r;
+                const double along = dx * kLightX + dy * kLightY;
+                const double sx = dx + 0.35, sy = dy + 0.45;
+                const double v = 0.40 + 0.22 * along + 0.30 * std::exp(-(sx * sx + sy * sy) / 0.12);
                 return ArtColor{v, v * 1.01, v * 1.06};
               });
-  const double ca = std::cos(angle), sa = std::sin(angle), s = r - 1.3;
+  PaintSolid(face, MaskFromDistance(kFaceW, kFaceH, Ring(cx, cy, r - 0.3, 0.6)), 0, 0,
+             RAS_RGBA(0, 0, 0, 255), 0.35);
+  const double ca = std::cos(angle), sa = std::sin(angle), s = r - 1.6;
+  ArtMask slots;
   for (int i = 0; i < 2; ++i)
   {
     const double ux = i ? -sa : ca, uy = i ? ca : sa;
-    const ArtDistance slot = Capsule(cx - ux * s, cy - uy * s, cx + ux * s, cy + uy * s, 0.7);
-    // The slot's lit lower edge, then the slot itself.
-    PaintSolid(face,
-               MaskFromDistance(kFaceW, kFaceH,
-                                [&](double x, double y) { return slot(x - 0.4, y - 0.6); }),
-               0, 0, ToPixel(Hex(0xd8dde2)), 0.5);
-    PaintSolid(face, MaskFromDistance(kFaceW, kFaceH, slot), 0, 0, ToPixel(Hex(0x15191c)), 0.9);
+    const ArtMask slot = MaskFromDistance(
+        kFaceW, kFaceH, Capsule(cx - ux * s, cy - uy * s, cx + ux * s, cy + uy * s, 0.55));
+    slots = i ? United(slots, slot) : slot;
   }
+  PaintSolid(face, slots, 0, 0, ToPixel(Hex(0x1a1e21)), 0.85);
 }
 
 // A chrome ring (a bezel) of the given radii; lit on the top left of its outer edge.
@@ -164,6 +167,28 @@ void DrawBadges(RAS_IBitmap* face)
             ToPixel(kCream), RAS_RGBA(0, 0, 0, 255), 0.6, 0, 1, 0, 1);
 }
 
+// Where the jacks are: output on the left, input on the right, printed by the top edge.
+void DrawJackMarks(RAS_IBitmap* face)
+{
+  const ArtFont font{kSans, 7, 700, false};
+  PaintText(face, font, "OUT", 46.0, 14.5, ToPixel(kCream), RAS_RGBA(0, 0, 0, 255), 0.5, 0, 1, 0,
+            1);
+  PaintText(face, font, "IN", kFaceW - 46.0, 14.5, ToPixel(kCream), RAS_RGBA(0, 0, 0, 255), 0.5, 0,
+            1, 0, 1);
+  // The signal runs from right to left: both arrows point left, one into the pedal, one out.
+  for (const double tip : {26.0, kFaceW - 34.0})
+  {
+    const ArtMask arrow =
+        MaskFromDistance(kFaceW, kFaceH,
+                         [&](double x, double y)
+                         {
+                           const double dx = x - tip, dy = std::fabs(y - 14.5);
+                           return std::max({-dx, dx - 5.0, (dy - dx * 0.6) * 0.86});
+                         });
+    PaintSolid(face, arrow, 0, 0, ToPixel(kCream), 0.8);
+  }
+}
+
 void DrawKnobSeats(RAS_IBitmap* face)
 {
   for (const ArtPlace& k : kKnobs)
@@ -230,6 +255,7 @@ std::unique_ptr<RAS_MemBitmap> DrawBackground()
   DrawScrew(face.get(), 14.0, kFaceH - 14.0, 0.7);
   DrawScrew(face.get(), kFaceW - 14.0, kFaceH - 14.0, 0.1);
   DrawBezel(face.get(), kLed.x + kLedSize * 0.5, kLed.y + kLedSize * 0.5, 6.0, 10.0);
+  DrawJackMarks(face.get());
   DrawBadges(face.get());
   DrawKnobSeats(face.get());
   DrawTitle(face.get());

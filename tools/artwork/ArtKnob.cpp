@@ -49,6 +49,9 @@ void DrawFrame(RAS_IBitmap* frame, double t)
                 const double along =
                     (dx * kLightX + dy * kLightY) / kCapRadius; // +1 toward the light
                 ArtColor col = Mix(capDark, capLit, Clamp01(0.5 + 0.5 * along));
+                // Machined rings: a sheen across the cap along the light's direction and back.
+                const double phi = std::atan2(dy, dx) - std::atan2(kLightY, kLightX);
+                col = Mix(col, ArtColor{1, 1, 1}, 0.07 * std::pow(std::cos(phi), 2.0));
                 const double sx = x - (c - 4.5), sy = y - (c - 6.0);
                 const double spot = 0.30 * std::exp(-(sx * sx + sy * sy) / (2.0 * 3.2 * 3.2));
                 return Mix(col, ArtColor{1, 1, 1}, spot);
