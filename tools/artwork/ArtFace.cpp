@@ -33,6 +33,21 @@ double Facing(double nx, double ny)
   return -(nx * kLightX + ny * kLightY);
 }
 
+// The colour near a shape's edge (within `width` of it): a raised edge turns toward white by
+// up to `light` where it faces the light and toward black by up to `dark` where it faces away;
+// a sunk edge's inner walls face the other way.
+ArtColor EdgeLit(ArtColor col, const ArtDistance& shape, double x, double y, double width,
+                 double light, double dark, bool sunk)
+{
+  const double edge = 1.0 - SmoothStep(0.0, width, -shape(x, y));
+  if (edge <= 0) return col;
+  double nx, ny;
+  Normal(shape, x, y, &nx, &ny);
+  const double f = sunk ? -Facing(nx, ny) : Facing(nx, ny);
+  return f > 0 ? Mix(col, ArtColor{1, 1, 1}, light * f * edge)
+               : Mix(col, ArtColor{0, 0, 0}, -dark * f * edge);
+}
+
 // A soft drop shadow of a shape, offset down and to the right.
 void DropShadow(RAS_IBitmap* face, const ArtDistance& shape, double dx, double dy, int blur,
                 double opacity)
@@ -55,16 +70,7 @@ void DrawEnclosure(RAS_IBitmap* face)
                 ArtColor col = Mix(top, bottom, y / kFaceH);
                 col = Mix(col, ArtColor{1, 1, 1}, sheen);
                 // Rounded edge: the bevel catches the light on the top and left.
-                const double inside = -shape(x, y);
-                const double bevel = 1.0 - SmoothStep(0.0, 5.0, inside);
-                if (bevel > 0)
-                {
-                  double nx, ny;
-                  Normal(shape, x, y, &nx, &ny);
-                  const double f = Facing(nx, ny);
-                  col = f > 0 ? Mix(col, ArtColor{1, 1, 1}, 0.35 * f * bevel)
-                              : Mix(col, ArtColor{0, 0, 0}, -0.55 * f * bevel);
-                }
+                col = EdgeLit(col, shape, x, y, 5.0, 0.35, 0.55, false);
                 return col;
               });
 }
@@ -126,18 +132,8 @@ void DrawInsetPlate(RAS_IBitmap* face, double l, double t, double r, double b)
               [&](double x, double y)
               {
                 ArtColor col = Mix(Hex(0x123340), Hex(0x0f2a35), (y - t) / (b - t));
-                const double inside = -shape(x, y);
-                const double edge = 1.0 - SmoothStep(0.0, 2.5, inside);
-                if (edge > 0)
-                {
-                  double nx, ny;
-                  Normal(shape, x, y, &nx, &ny);
-                  // Sunk: the inner wall facing the light is the one in shadow.
-                  const double f = Facing(nx, ny);
-                  col = f > 0 ? Mix(col, ArtColor{0, 0, 0}, 0.55 * f * edge)
-                              : Mix(col, ArtColor{1, 1, 1}, -0.25 * f * edge);
-                }
-                return col;
+                // Sunk: the inner wall facing the light is the one in shadow.
+                return EdgeLit(col, shape, x, y, 2.5, 0.25, 0.55, true);
               });
   const ArtMask line =
       MaskFromDistance(kFaceW, kFaceH,
@@ -227,17 +223,10 @@ void DrawFootswitchSeat(RAS_IBitmap* face)
 {
   const double cx = kButton.x + kButtonSize * 0.5, cy = kButton.y + kButtonSize * 0.5;
   // A sunk ring for the switch's nut to sit in, and a printed ring around it.
-  const ArtMask seat = MaskFromDistance(kFaceW, kFaceH, Circle(cx, cy, 22.5));
-  PaintShaded(face, seat, 0, 0,
+  const ArtDistance seat = Circle(cx, cy, 22.5);
+  PaintShaded(face, MaskFromDistance(kFaceW, kFaceH, seat), 0, 0,
               [&](double x, double y)
-              {
-                const double dx = x - cx, dy = y - cy, rr = std::hypot(dx, dy);
-                const double f = rr > 0 ? Facing(dx / rr, dy / rr) : 0;
-                const double wall = SmoothStep(19.0, 22.5, rr);
-                ArtColor col = Hex(0x10303c);
-                return f > 0 ? Mix(col, ArtColor{0, 0, 0}, 0.5 * f * wall)
-                             : Mix(col, ArtColor{1, 1, 1}, -0.22 * f * wall);
-              });
+              { return EdgeLit(Hex(0x10303c), seat, x, y, 3.5, 0.22, 0.5, true); });
   DropShadow(face, Circle(cx, cy, kButtonSize * 0.5 - 0.5), 1.2, 2.0, 3, 0.6);
   PaintSolid(face, MaskFromDistance(kFaceW, kFaceH, Ring(cx, cy, 26.0, 0.9)), 0, 0, ToPixel(kCream),
              0.45);
