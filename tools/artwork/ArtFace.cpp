@@ -3,6 +3,7 @@
 // the about box and a chrome ring around the footswitch.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "raster/RAS_Raster.h"
 #include "tools/artwork/ArtImages.h"
@@ -25,6 +26,25 @@ void Normal(const ArtDistance& d, double x, double y, double* nx, double* ny)
   const double len = std::hypot(gx, gy);
   *nx = len > 0 ? gx / len : 0;
   *ny = len > 0 ? gy / len : 0;
+}
+
+// Smooth value noise in 0..1 with features about `cell` pixels across: the dimples of a
+// hammered paint finish. Deterministic, so the artwork redraws identically.
+double Hammered(double x, double y)
+{
+  const double cell = 5.0;
+  auto hash = [](int i, int j)
+  {
+    uint32_t h = uint32_t(i) * 374761393u + uint32_t(j) * 668265263u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+  };
+  const double gx = x / cell, gy = y / cell;
+  const int i = int(std::floor(gx)), j = int(std::floor(gy));
+  const double fx = SmoothStep(0, 1, gx - i), fy = SmoothStep(0, 1, gy - j);
+  const double top = hash(i, j) + (hash(i + 1, j) - hash(i, j)) * fx;
+  const double bottom = hash(i, j + 1) + (hash(i + 1, j + 1) - hash(i, j + 1)) * fx;
+  return top + (bottom - top) * fy;
 }
 
 // How much an outward normal faces the light: +1 full on, -1 away.
@@ -69,6 +89,10 @@ void DrawEnclosure(RAS_IBitmap* face)
                 const double sheen = 0.05 * std::exp(-std::pow((x * 0.6 + y - 120.0) / 70.0, 2.0));
                 ArtColor col = Mix(top, bottom, y / kFaceH);
                 col = Mix(col, ArtColor{1, 1, 1}, sheen);
+                // Hammered finish: dimples of a few pixels, lit from the top left.
+                const double slope = Hammered(x + 0.8, y + 1.2) - Hammered(x - 0.8, y - 1.2);
+                col = slope > 0 ? Mix(col, ArtColor{1, 1, 1}, 0.06 * slope)
+                                : Mix(col, ArtColor{0, 0, 0}, -0.10 * slope);
                 // Rounded edge: the bevel catches the light on the top and left.
                 col = EdgeLit(col, shape, x, y, 5.0, 0.35, 0.55, false);
                 return col;
