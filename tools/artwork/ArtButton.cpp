@@ -6,6 +6,7 @@
 #include "tools/artwork/ArtImages.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtMask.h"
+#include "tools/artwork/ArtStrip.h"
 
 namespace
 {
@@ -66,13 +67,6 @@ void DrawFrame(RAS_IBitmap* frame, bool pressed)
 
 std::unique_ptr<RAS_MemBitmap> DrawButton()
 {
-  auto strip = std::make_unique<RAS_MemBitmap>(kButtonSize, kButtonSize * 2);
-  RAS_MemBitmap frame(kButtonSize, kButtonSize);
-  for (int i = 0; i < 2; ++i)
-  {
-    DrawFrame(&frame, i == 1);
-    RAS_Blit(strip.get(), &frame, 0, i * kButtonSize, 0, 0, kButtonSize, kButtonSize, 1.0f,
-             RAS_BLEND_COPY);
-  }
-  return strip;
+  return StackFrames(kButtonSize, kButtonSize, 2,
+                     [](RAS_IBitmap* frame, int i) { DrawFrame(frame, i == 1); });
 }

@@ -3,6 +3,7 @@
 // the about box and a chrome ring around the footswitch.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "raster/RAS_Raster.h"
 #include "tools/artwork/ArtImages.h"
@@ -27,10 +28,44 @@ void Normal(const ArtDistance& d, double x, double y, double* nx, double* ny)
   *ny = len > 0 ? gy / len : 0;
 }
 
+// Smooth value noise in 0..1 with features about `cell` pixels across: the dimples of a
+// hammered paint finish. Deterministic, so the artwork redraws identically.
+double Hammered(double x, double y)
+{
+  const double cell = 5.0;
+  auto hash = [](int i, int j)
+  {
+    uint32_t h = uint32_t(i) * 374761393u + uint32_t(j) * 668265263u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+  };
+  const double gx = x / cell, gy = y / cell;
+  const int i = int(std::floor(gx)), j = int(std::floor(gy));
+  const double fx = SmoothStep(0, 1, gx - i), fy = SmoothStep(0, 1, gy - j);
+  const double top = hash(i, j) + (hash(i + 1, j) - hash(i, j)) * fx;
+  const double bottom = hash(i, j + 1) + (hash(i + 1, j + 1) - hash(i, j + 1)) * fx;
+  return top + (bottom - top) * fy;
+}
+
 // How much an outward normal faces the light: +1 full on, -1 away.
 double Facing(double nx, double ny)
 {
   return -(nx * kLightX + ny * kLightY);
+}
+
+// The colour near a shape's edge (within `width` of it): a raised edge turns toward white by
+// up to `light` where it faces the light and toward black by up to `dark` where it faces away;
+// a sunk edge's inner walls face the other way.
+ArtColor EdgeLit(ArtColor col, const ArtDistance& shape, double x, double y, double width,
+                 double light, double dark, bool sunk)
+{
+  const double edge = 1.0 - SmoothStep(0.0, width, -shape(x, y));
+  if (edge <= 0) return col;
+  double nx, ny;
+  Normal(shape, x, y, &nx, &ny);
+  const double f = sunk ? -Facing(nx, ny) : Facing(nx, ny);
+  return f > 0 ? Mix(col, ArtColor{1, 1, 1}, light * f * edge)
+               : Mix(col, ArtColor{0, 0, 0}, -dark * f * edge);
 }
 
 // A soft drop shadow of a shape, offset down and to the right.
@@ -54,17 +89,12 @@ void DrawEnclosure(RAS_IBitmap* face)
                 const double sheen = 0.05 * std::exp(-std::pow((x * 0.6 + y - 120.0) / 70.0, 2.0));
                 ArtColor col = Mix(top, bottom, y / kFaceH);
                 col = Mix(col, ArtColor{1, 1, 1}, sheen);
+                // Hammered finish: dimples of a few pixels, lit from the top left.
+                const double slope = Hammered(x + 0.8, y + 1.2) - Hammered(x - 0.8, y - 1.2);
+                col = slope > 0 ? Mix(col, ArtColor{1, 1, 1}, 0.06 * slope)
+                                : Mix(col, ArtColor{0, 0, 0}, -0.10 * slope);
                 // Rounded edge: the bevel catches the light on the top and left.
-                const double inside = -shape(x, y);
-                const double bevel = 1.0 - SmoothStep(0.0, 5.0, inside);
-                if (bevel > 0)
-                {
-                  double nx, ny;
-                  Normal(shape, x, y, &nx, &ny);
-                  const double f = Facing(nx, ny);
-                  col = f > 0 ? Mix(col, ArtColor{1, 1, 1}, 0.35 * f * bevel)
-                              : Mix(col, ArtColor{0, 0, 0}, -0.55 * f * bevel);
-                }
+                col = EdgeLit(col, shape, x, y, 5.0, 0.35, 0.55, false);
                 return col;
               });
 }
@@ -126,18 +156,8 @@ void DrawInsetPlate(RAS_IBitmap* face, double l, double t, double r, double b)
               [&](double x, double y)
               {
                 ArtColor col = Mix(Hex(0x123340), Hex(0x0f2a35), (y - t) / (b - t));
-                const double inside = -shape(x, y);
-                const double edge = 1.0 - SmoothStep(0.0, 2.5, inside);
-                if (edge > 0)
-                {
-                  double nx, ny;
-                  Normal(shape, x, y, &nx, &ny);
-                  // Sunk: the inner wall facing the light is the one in shadow.
-                  const double f = Facing(nx, ny);
-                  col = f > 0 ? Mix(col, ArtColor{0, 0, 0}, 0.55 * f * edge)
-                              : Mix(col, ArtColor{1, 1, 1}, -0.25 * f * edge);
-                }
-                return col;
+                // Sunk: the inner wall facing the light is the one in shadow.
+                return EdgeLit(col, shape, x, y, 2.5, 0.25, 0.55, true);
               });
   const ArtMask line =
       MaskFromDistance(kFaceW, kFaceH,
@@ -227,17 +247,10 @@ void DrawFootswitchSeat(RAS_IBitmap* face)
 {
   const double cx = kButton.x + kButtonSize * 0.5, cy = kButton.y + kButtonSize * 0.5;
   // A sunk ring for the switch's nut to sit in, and a printed ring around it.
-  const ArtMask seat = MaskFromDistance(kFaceW, kFaceH, Circle(cx, cy, 22.5));
-  PaintShaded(face, seat, 0, 0,
+  const ArtDistance seat = Circle(cx, cy, 22.5);
+  PaintShaded(face, MaskFromDistance(kFaceW, kFaceH, seat), 0, 0,
               [&](double x, double y)
-              {
-                const double dx = x - cx, dy = y - cy, rr = std::hypot(dx, dy);
-                const double f = rr > 0 ? Facing(dx / rr, dy / rr) : 0;
-                const double wall = SmoothStep(19.0, 22.5, rr);
-                ArtColor col = Hex(0x10303c);
-                return f > 0 ? Mix(col, ArtColor{0, 0, 0}, 0.5 * f * wall)
-                             : Mix(col, ArtColor{1, 1, 1}, -0.22 * f * wall);
-              });
+              { return EdgeLit(Hex(0x10303c), seat, x, y, 3.5, 0.22, 0.5, true); });
   DropShadow(face, Circle(cx, cy, kButtonSize * 0.5 - 0.5), 1.2, 2.0, 3, 0.6);
   PaintSolid(face, MaskFromDistance(kFaceW, kFaceH, Ring(cx, cy, 26.0, 0.9)), 0, 0, ToPixel(kCream),
              0.45);

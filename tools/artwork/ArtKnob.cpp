@@ -6,6 +6,7 @@
 #include "tools/artwork/ArtImages.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtMask.h"
+#include "tools/artwork/ArtStrip.h"
 
 namespace
 {
@@ -87,15 +88,10 @@ void DrawFrame(RAS_IBitmap* frame, double t)
 
 std::unique_ptr<RAS_MemBitmap> DrawKnobStrip()
 {
-  auto strip = std::make_unique<RAS_MemBitmap>(kKnobFrame, kKnobFrame * kKnobFrames);
-  RAS_MemBitmap frame(kKnobFrame, kKnobFrame);
-  for (int i = 0; i < kKnobFrames; ++i)
-  {
-    const double v = double(i) / (kKnobFrames - 1);
-    const double t = (v - 0.5) * kKnobSweepDeg * kPi / 180.0;
-    DrawFrame(&frame, t);
-    RAS_Blit(strip.get(), &frame, 0, i * kKnobFrame, 0, 0, kKnobFrame, kKnobFrame, 1.0f,
-             RAS_BLEND_COPY);
-  }
-  return strip;
+  return StackFrames(kKnobFrame, kKnobFrame, kKnobFrames,
+                     [](RAS_IBitmap* frame, int i)
+                     {
+                       const double v = double(i) / (kKnobFrames - 1);
+                       DrawFrame(frame, (v - 0.5) * kKnobSweepDeg * kPi / 180.0);
+                     });
 }

@@ -5,6 +5,7 @@
 #include "tools/artwork/ArtImages.h"
 #include "tools/artwork/ArtLayout.h"
 #include "tools/artwork/ArtMask.h"
+#include "tools/artwork/ArtStrip.h"
 
 namespace
 {
@@ -52,12 +53,6 @@ void DrawFrame(RAS_IBitmap* frame, bool lit)
 
 std::unique_ptr<RAS_MemBitmap> DrawLed()
 {
-  auto strip = std::make_unique<RAS_MemBitmap>(kLedSize, kLedSize * 2);
-  RAS_MemBitmap frame(kLedSize, kLedSize);
-  for (int i = 0; i < 2; ++i)
-  {
-    DrawFrame(&frame, i == 1);
-    RAS_Blit(strip.get(), &frame, 0, i * kLedSize, 0, 0, kLedSize, kLedSize, 1.0f, RAS_BLEND_COPY);
-  }
-  return strip;
+  return StackFrames(kLedSize, kLedSize, 2,
+                     [](RAS_IBitmap* frame, int i) { DrawFrame(frame, i == 1); });
 }

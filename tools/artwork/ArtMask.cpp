@@ -84,7 +84,7 @@ template <typename Op> ArtMask Combined(const ArtMask& a, const ArtMask& b, Op o
 ArtMask Blurred(const ArtMask& m, int radius)
 {
   if (radius <= 0) return m;
-  // Three box passes of about a third of the radius each.
+  // Three box passes of half-width radius / 2: their sum reaches about the radius.
   const int r = std::max(1, radius / 2);
   ArtMask out = m;
   for (int pass = 0; pass < 3; ++pass)
@@ -156,7 +156,8 @@ void PaintSolid(RAS_IBitmap* dest, const ArtMask& m, int ox, int oy, RAS_Pixel c
   for (int y = 0; y < m.Height(); ++y)
     for (int x = 0; x < m.Width(); ++x)
       bytes[size_t(y * m.Width() + x)] = uint8_t(m.At(x, y) * 255.0f + 0.5f);
-  // The glyph weight is w * c / 256; 256 / 255 makes a full coverage byte a full weight.
+  // The glyph weight is w * c / 256: opacity 1 gives w = 256 (256 / 255 held to 256), so full
+  // coverage combines at 255, which copy mode truncates to the colour itself.
   RAS_DrawGlyph(dest, ox, oy, color, bytes.data(), m.Width(), m.Height(),
                 float(opacity * 256.0 / 255.0), RAS_BLEND_COPY);
 }
