@@ -80,6 +80,14 @@ TEST(RenderArgs, RejectsEveryMalformedCommandLine)
       {{"--demo", "o.wav", "--param", "=0.5"}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--param", "Drive="}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--plugin", ""}, "--plugin needs a path"},
+      // Pictures: PNG names only, a plug-in to picture, and no half-given audio files.
+      {{"--snapshot"}, "--snapshot needs a value"},
+      {{"--snapshot", "editor.jpg"}, "--snapshot expects a .png file, got 'editor.jpg'"},
+      {{"--response", "out/.png"}, "--response expects a .png file"},
+      {{"--bypass", "--response", "r.png"}, "--bypass loads no plug-in"},
+      {{"--snapshot", "a.png", "--response", "a.png"}, "name the same file"},
+      {{"--response", "r.png", "in.wav"}, "need an INPUT and an OUTPUT"},
+      {{"--demo", "--response", "r.png"}, "--demo needs an OUTPUT"},
   };
   for (const Case& c : cases)
   {
@@ -114,6 +122,15 @@ TEST(RenderArgs, AcceptsTheDocumentedForms)
   EXPECT_EQ(a.input, "in.aiff");
   EXPECT_EQ(a.block, 512);
   EXPECT_FALSE(a.doublePrecision);
+
+  // Pictures alone need no audio files.
+  ASSERT_TRUE(Parse({"--snapshot", "e.png", "--response", "out/R.PNG"}, &a, &error)) << error;
+  EXPECT_EQ(a.snapshot, "e.png");
+  EXPECT_EQ(a.response, "out/R.PNG");
+  EXPECT_TRUE(a.input.empty());
+  EXPECT_TRUE(a.output.empty());
+  ASSERT_TRUE(Parse({"--demo", "--response", "r.png", "wet.wav"}, &a, &error)) << error;
+  EXPECT_EQ(a.output, "wet.wav");
 
   ASSERT_TRUE(Parse({"--help"}, &a, &error));
   EXPECT_TRUE(a.help);
