@@ -196,7 +196,7 @@ TEST(SmallSignalResponse, MatchesClosedFormGains)
   for (const Case& c : cases)
   {
     // Blocks of 100 frames: the state has to carry across calls.
-    const std::vector<double> ir = SmallSignalImpulseResponse(c.make(), 1 << 14, 100, 2000);
+    const std::vector<double> ir = SmallSignalImpulseResponse(c.make(), 1 << 14, 100, 2000, 0.01);
     ASSERT_EQ(ir.size(), size_t(1 << 14)) << c.name;
     for (double smoothing : {0.0, 1.0 / 24.0})
     {
@@ -210,6 +210,16 @@ TEST(SmallSignalResponse, MatchesClosedFormGains)
       }
     }
   }
+  // The impulse has the level asked for: a clipper at 0.005 halves a 0.01 impulse and
+  // passes a 0.001 one.
+  const BlockProcessor clipper = [](const float* in, float* out, int n)
+  {
+    for (int i = 0; i < n; ++i)
+      out[i] = std::fmax(-0.005f, std::fmin(0.005f, in[i]));
+  };
+  EXPECT_NEAR(SmallSignalImpulseResponse(clipper, 4, 4, 0, 0.01)[0], 0.5, 1e-6);
+  EXPECT_DOUBLE_EQ(SmallSignalImpulseResponse(clipper, 4, 4, 0, 0.001)[0], 1.0);
+
   // Silence reads as the floor, not as minus infinity or NaN.
   const std::vector<double> silent =
       MagnitudeDb(std::vector<double>(256, 0.0), rate, {100.0, 1000.0}, 0.0);
@@ -222,17 +232,19 @@ TEST(SmallSignalResponse, PluginsAtKnownSettings)
   const std::vector<double> hz = LogFrequencies(20.0, 20000.0, 61);
   std::string error;
   std::vector<double> db;
+  ResponseSettings at48k;
+  at48k.block = 256;
 
   // A three-band equaliser at 0 dB on every band sums its bands back to the input.
   VstPlugin eq;
   ASSERT_TRUE(eq.Load(kEqualiser)) << eq.Error();
   eq.Start(48000.0, 256);
-  ASSERT_TRUE(MeasureSmallSignalResponse(eq, 48000.0, 256, hz, 1.0 / 24.0, &db, &error)) << error;
+  ASSERT_TRUE(MeasureSmallSignalResponse(eq, at48k, hz, &db, &error)) << error;
   for (size_t i = 0; i < hz.size(); ++i)
     EXPECT_NEAR(db[i], 0.0, 0.1) << hz[i] << " Hz";
   // Its low band cut by 24 dB pulls the bottom octave down and leaves the top alone.
   ASSERT_TRUE(eq.SetParamText(eq.FindParam("Low"), "-24"));
-  ASSERT_TRUE(MeasureSmallSignalResponse(eq, 48000.0, 256, hz, 1.0 / 24.0, &db, &error)) << error;
+  ASSERT_TRUE(MeasureSmallSignalResponse(eq, at48k, hz, &db, &error)) << error;
   EXPECT_LT(db[0], -12.0) << hz[0] << " Hz";
   EXPECT_NEAR(db[55], 0.0, 1.0) << hz[55] << " Hz";
 
@@ -241,8 +253,10 @@ TEST(SmallSignalResponse, PluginsAtKnownSettings)
   VstPlugin q;
   ASSERT_TRUE(q.Load(QUORVANE_SO)) << q.Error();
   q.Start(44100.0, 512);
+  ResponseSettings at44k;
+  at44k.rate = 44100.0;
   ASSERT_TRUE(q.SetParamText(q.FindParam("Effect"), "Off"));
-  ASSERT_TRUE(MeasureSmallSignalResponse(q, 44100.0, 512, hz, 1.0 / 24.0, &db, &error)) << error;
+  ASSERT_TRUE(MeasureSmallSignalResponse(q, at44k, hz, &db, &error)) << error;
   for (size_t i = 0; i < hz.size(); ++i)
     EXPECT_NEAR(db[i], 0.0, 0.01) << hz[i] << " Hz";
 #endif

@@ -88,6 +88,8 @@ TEST(RenderArgs, RejectsEveryMalformedCommandLine)
       {{"--snapshot", "a.png", "--response", "a.png"}, "name the same file"},
       {{"--response", "r.png", "in.wav"}, "need an INPUT and an OUTPUT"},
       {{"--demo", "--response", "r.png"}, "--demo needs an OUTPUT"},
+      {{"--response", "r.png", "--response-level", "0"}, "--response-level expects -100 to -6"},
+      {{"--response", "r.png", "--response-level", "-120"}, "--response-level expects"},
   };
   for (const Case& c : cases)
   {
@@ -129,8 +131,11 @@ TEST(RenderArgs, AcceptsTheDocumentedForms)
   EXPECT_EQ(a.response, "out/R.PNG");
   EXPECT_TRUE(a.input.empty());
   EXPECT_TRUE(a.output.empty());
-  ASSERT_TRUE(Parse({"--demo", "--response", "r.png", "wet.wav"}, &a, &error)) << error;
+  EXPECT_EQ(a.responseLevelDb, -40.0);
+  ASSERT_TRUE(Parse({"--demo", "--response", "r.png", "--response-level", "-80", "wet.wav"}, &a, &error))
+      << error;
   EXPECT_EQ(a.output, "wet.wav");
+  EXPECT_EQ(a.responseLevelDb, -80.0);
 
   ASSERT_TRUE(Parse({"--help"}, &a, &error));
   EXPECT_TRUE(a.help);

@@ -47,7 +47,9 @@ const char* RenderUsage()
          "  --snapshot FILE.png  open the plug-in's X11 editor and save a picture of it\n"
          "                       (needs a display; run under xvfb-run -a when there is none)\n"
          "  --response FILE.png  draw the plug-in's small-signal magnitude response\n"
-         "                       (an impulse at -40 dBFS into input 1, 20 Hz to 20 kHz)\n"
+         "                       (an impulse into input 1, 20 Hz to 20 kHz)\n"
+         "  --response-level DB  the impulse's peak, -100 to -6 dBFS (default -40); lower\n"
+         "                       keeps a distortion closer to linear\n"
          "  -h, --help           this text\n"
          "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n"
          "With --snapshot or --response no audio files are needed; given, they are rendered\n"
@@ -145,6 +147,18 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
         return false;
       }
       (a == "--snapshot" ? args->snapshot : args->response) = v;
+    }
+    else if (a == "--response-level")
+    {
+      const char* v = value(i, "--response-level");
+      if (!v) return false;
+      double db = 0.0;
+      if (!ParseNumber(v, &db) || db < -100.0 || db > -6.0)
+      {
+        *error = std::string("--response-level expects -100 to -6 dBFS, got '") + v + "'";
+        return false;
+      }
+      args->responseLevelDb = db;
     }
     else if (a.size() > 1 && a[0] == '-')
     {

@@ -41,12 +41,17 @@ bool RenderPictures(VstPlugin& plugin, const RenderArgs& args, double rate, int 
   {
     // One point per 1/96 octave, smoothed over 1/24: pixel-fine and free of bin ripple.
     const std::vector<double> hz = LogFrequencies(20.0, 20000.0, 961);
+    ResponseSettings settings;
+    settings.rate = rate;
+    settings.block = block;
+    settings.levelDb = args.responseLevelDb;
     std::vector<double> db;
-    if (!MeasureSmallSignalResponse(plugin, rate, block, hz, 1.0 / 24.0, &db, error)) return false;
+    if (!MeasureSmallSignalResponse(plugin, settings, hz, &db, error)) return false;
     ResponseLabels labels;
     labels.title = name + ": magnitude response";
     labels.settings = ParameterSettings(plugin);
     labels.rate = rate;
+    labels.levelDb = args.responseLevelDb;
     RAS_MemBitmap picture;
     DrawResponsePlot(hz, db, labels, 800, 480, &picture);
     if (!WritePng(args.response.c_str(), &picture, error)) return false;

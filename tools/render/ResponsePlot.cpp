@@ -27,10 +27,10 @@ int NextPowerOfTwo(int n)
 } // namespace
 
 std::vector<double> SmallSignalImpulseResponse(const BlockProcessor& process, int length, int block,
-                                               int settleFrames)
+                                               int settleFrames, double level)
 {
   std::vector<double> response;
-  if (!process || length < 1 || block < 1) return response;
+  if (!process || length < 1 || block < 1 || !(level > 0.0)) return response;
   response.reserve(size_t(length));
   std::vector<float> in(static_cast<size_t>(block), 0.0f), out(static_cast<size_t>(block));
   for (int done = 0; done < settleFrames; done += block)
@@ -39,10 +39,10 @@ std::vector<double> SmallSignalImpulseResponse(const BlockProcessor& process, in
   {
     const int n = std::min(block, length - done);
     std::fill(in.begin(), in.end(), 0.0f);
-    if (done == 0) in[0] = float(kSmallSignalLevel);
+    if (done == 0) in[0] = float(level);
     process(in.data(), out.data(), n);
     for (int i = 0; i < n; ++i)
-      response.push_back(double(out[size_t(i)]) / kSmallSignalLevel);
+      response.push_back(double(out[size_t(i)]) / double(float(level)));
   }
   return response;
 }
@@ -108,10 +108,12 @@ std::vector<double> LogFrequencies(double lo, double hi, int count)
   return hz;
 }
 
-bool MeasureSmallSignalResponse(VstPlugin& plugin, double rate, int block,
-                                const std::vector<double>& hz, double smoothingOctaves,
-                                std::vector<double>* db, std::string* error)
+bool MeasureSmallSignalResponse(VstPlugin& plugin, const ResponseSettings& settings,
+                                const std::vector<double>& hz, std::vector<double>* db,
+                                std::string* error)
 {
+  const double rate = settings.rate;
+  const int block = settings.block;
   AEffect* e = plugin.Effect();
   if (!e)
   {
@@ -131,9 +133,9 @@ bool MeasureSmallSignalResponse(VstPlugin& plugin, double rate, int block,
     *error = "the plug-in offers no replacing process callback";
     return false;
   }
-  if (!(rate > 0.0) || block < 1)
+  if (!(rate > 0.0) || block < 1 || !(settings.levelDb < 0.0))
   {
-    *error = "bad sample rate or block size for the response";
+    *error = "bad sample rate, block size or level for the response";
     return false;
   }
 
@@ -168,7 +170,8 @@ bool MeasureSmallSignalResponse(VstPlugin& plugin, double rate, int block,
   plugin.Suspend();
   plugin.Resume();
   const int length = std::max(1 << 14, NextPowerOfTwo(int(std::min(rate, 1e6))));
-  std::vector<double> ir = SmallSignalImpulseResponse(process, length, block, int(rate * 0.5));
+  std::vector<double> ir = SmallSignalImpulseResponse(process, length, block, int(rate * 0.5),
+                                                      std::pow(10.0, settings.levelDb / 20.0));
   // A short fade over the last eighth keeps a cut-off tail from ringing across the spectrum.
   const size_t fade = ir.size() / 8;
   for (size_t i = 0; i < fade; ++i)
@@ -179,7 +182,7 @@ bool MeasureSmallSignalResponse(VstPlugin& plugin, double rate, int block,
       *error = "the plug-in's output is not finite";
       return false;
     }
-  *db = MagnitudeDb(ir, rate, hz, smoothingOctaves);
+  *db = MagnitudeDb(ir, rate, hz, settings.smoothingOctaves);
   return true;
 }
 
@@ -332,8 +335,8 @@ void DrawResponsePlot(const std::vector<double>& hz, const std::vector<double>& 
   const int plotW = plotR - plotL;
 
   // dB range: the curve's extent with a little room, at least 12 dB, grid steps from a
-  // short list so that there are at most eight of them; deep notches are cut at 120 dB
-  // below the top.
+  // short list so that there are at most eight of them; deep notches run off the bottom
+  // some 110 dB below the peak.
   double lo = 1e300, hi = -1e300;
   for (size_t i = 0; i < hz.size() && i < db.size(); ++i)
     if (hz[i] >= kLowHz * 0.999 && hz[i] <= kHighHz * 1.001 && db[i] > kFloorDb)
@@ -342,6 +345,7 @@ void DrawResponsePlot(const std::vector<double>& hz, const std::vector<double>& 
       hi = std::max(hi, db[i]);
     }
   if (lo > hi) lo = hi = 0.0;
+  lo = std::max(lo, hi - 110.0);
   if (hi - lo < 12.0)
   {
     const double mid = 0.5 * (hi + lo);
@@ -356,7 +360,6 @@ void DrawResponsePlot(const std::vector<double>& hz, const std::vector<double>& 
     step = s;
     if ((top - bottom) / s <= 8.0) break;
   }
-  bottom = std::max(bottom, top - 120.0);
   auto yOf = [&](double v) { return plotT + (top - v) / (top - bottom) * (plotB - plotT); };
   auto xOf = [&](double f)
   { return plotL + std::log(f / kLowHz) / std::log(kHighHz / kLowHz) * plotW; };
@@ -407,10 +410,8 @@ void DrawResponsePlot(const std::vector<double>& hz, const std::vector<double>& 
     DrawCurveColumns(bmp, plotL, ys, 2.0, kCurve, plotT + 1, plotB - 1);
   }
 
-  char rateText[32];
-  std::snprintf(rateText, sizeof(rateText), "%g", labels.rate);
-  body.Draw(bmp,
-            std::string("small-signal (-40 dBFS): impulse into input 1, output 1, ") + rateText +
-                " Hz",
-            plotL, plotB + 7 + small.Height(), 0, kSubtle);
+  char note[128];
+  std::snprintf(note, sizeof(note), "small-signal (%g dBFS): impulse into input 1, output 1, %g Hz",
+                labels.levelDb, labels.rate);
+  body.Draw(bmp, note, plotL, plotB + 7 + small.Height(), 0, kSubtle);
 }
