@@ -310,3 +310,37 @@ TEST(EditorSnapshot, ToolCapturesAThirdPartyEditorUnderXvfb)
     EXPECT_NE(fail.output.find(c.outputHas), std::string::npos) << c.command << "\n" << fail.output;
   }
 }
+
+#ifdef QUORVANE_SO
+TEST(EditorSnapshot, QuorvaneAtItsFixedSizeShowsItsSettings)
+{
+  {
+    VstPlugin q;
+    ASSERT_TRUE(q.Load(QUORVANE_SO)) << q.Error();
+    if (!(q.Effect()->flags & effFlagsHasEditor))
+      GTEST_SKIP() << "this build of Quorvane has no editor";
+  }
+  if (RunShell("command -v xvfb-run").status != 0) GTEST_SKIP() << "xvfb-run is not installed";
+  const std::string dir = TempDir("quorvane_snapshot");
+  std::unique_ptr<RAS_IBitmap> shots[2];
+  for (int on = 0; on < 2; ++on)
+  {
+    const std::string path = dir + (on ? "/on.png" : "/off.png");
+    const ToolRun r = RunShell("xvfb-run -a " + std::string(QUORVANE_RENDER_TOOL) +
+                               " --param Effect=" + (on ? "On" : "Off") + " --snapshot " + path);
+    ASSERT_EQ(r.status, 0) << r.output;
+    shots[on].reset(RAS_LoadPNG(path.c_str()));
+    ASSERT_TRUE(shots[on]);
+    EXPECT_EQ(shots[on]->getWidth(), 224);
+    EXPECT_EQ(shots[on]->getHeight(), 333);
+    EXPECT_GT(Colours(shots[on].get()), 100u) << "the capture is blank";
+  }
+  // The settings reach the editor before the capture: the LED differs, little else.
+  int differing = 0;
+  for (int y = 0; y < 333; ++y)
+    for (int x = 0; x < 224; ++x)
+      differing += RAS_GetPixel(shots[0].get(), x, y) != RAS_GetPixel(shots[1].get(), x, y);
+  EXPECT_GT(differing, 0);
+  EXPECT_LT(differing, 224 * 333 / 10);
+}
+#endif
