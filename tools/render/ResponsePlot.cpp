@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "editor/controls/FFT.h"
 #include "platform/common/SHIM_Font.h"
