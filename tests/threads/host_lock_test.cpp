@@ -14,7 +14,7 @@ namespace
 {
 struct LockingHost
 {
-  std::timed_mutex lock;
+  std::mutex lock;
   std::atomic<bool> processNow{false};
   std::atomic<int> automations{0};
   std::atomic<bool> timedOut{false};
@@ -29,10 +29,18 @@ intptr_t LockingCallback(AEffect*, int32_t opcode, int32_t, intptr_t, void*, flo
   // as a failure instead of a hang.
   gHost->processNow = true;
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  if (gHost->lock.try_lock_for(std::chrono::seconds(2)))
-    gHost->lock.unlock();
-  else
-    gHost->timedOut = true;
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!gHost->lock.try_lock())
+  {
+    if (std::chrono::steady_clock::now() > giveUp)
+    {
+      gHost->timedOut = true;
+      ++gHost->automations;
+      return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  gHost->lock.unlock();
   ++gHost->automations;
   return 0;
 }
@@ -56,7 +64,7 @@ TEST(HostLock, AutomationIsReportedOutsideTheInstanceMutex)
       [&]
       {
         // The host's audio thread: its lock held around the whole processing call.
-        std::lock_guard<std::timed_mutex> hold(host.lock);
+        std::lock_guard<std::mutex> hold(host.lock);
         holding = true;
         while (!host.processNow.load())
           std::this_thread::yield();

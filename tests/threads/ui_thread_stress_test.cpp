@@ -42,10 +42,11 @@ public:
   }
   void ResizeGraphics(int w, int h) override
   {
+    // The audio thread reads the LED's index; under the instance mutex the values read
+    // are also the newest, since no push is under way.
+    UTL_MutexLock lock(mMutex);
     Quorvane::ResizeGraphics(w, h);
     Layout(GetGUI());
-    // Under the instance mutex the values read are the newest: no push is under way.
-    UTL_MutexLock lock(mMutex);
     RedrawParamControls();
     GetGUI()->SetControlFromPlug(mLedIdx, IsEffectOn() ? 1.0 : 0.0);
   }
