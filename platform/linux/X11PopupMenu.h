@@ -20,7 +20,7 @@ enum
 // outside. Returns the menu (or submenu) in which the item was chosen, with its chosen
 // index set, or null. Events for other windows that arrive meanwhile stay queued.
 //
-// The menu is held inside the screen. A submenu opens when the pointer rests on its row
+// The menu is held inside the screen. A submenu opens when the pointer enters its row
 // (or on a click there, or the Right key); a disabled entry, a separator and a submenu row
 // cannot be chosen. A button release chooses only after the menu saw a press, or a drag
 // onto another entry than the one it appeared under, so the release of the click that
