@@ -340,6 +340,16 @@ TEST(X11TextEntry, TypingEditingAndClosing)
     XSync(h.mDriver, False);
     EXPECT_EQ(State::Cancelled, h.Pump(entry)); // focus lost
   }
+  {
+    // In a parent not shown, the field cannot take the focus and must not ask for it (an
+    // X error would end a host that keeps Xlib's default handler).
+    Window hidden = XCreateSimpleWindow(h.mDisplay, h.mParent, 0, 0, 100, 30, 0, 0, 0);
+    {
+      X11TextEntry entry(h.mDisplay, hidden, rect, style, "1", rules);
+      EXPECT_EQ(State::Open, h.Pump(entry));
+    }
+    XDestroyWindow(h.mDisplay, hidden);
+  }
   // Every entry took its window with it.
   Window root, parent, *children = nullptr;
   unsigned n = 0;
