@@ -7,7 +7,9 @@ class IPopupMenu;
 
 // Menu window geometry in pixels: a border of kMenuBorder on every side, then the rows
 // from top to bottom, kMenuRowHeight for an entry or submenu, kMenuSeparatorHeight for a
-// separator. A submenu's window opens beside its row with that row's top aligned.
+// separator. Rows that would pass the screen's bottom continue at the top of a new column
+// to the right; columns are equally wide. A submenu's window opens beside its row with
+// that row's top aligned.
 enum
 {
   kMenuBorder = 1,

@@ -223,6 +223,25 @@ TEST(X11PopupMenu, ChoosesFromMenuAndSubmenuAndDismisses)
   EXPECT_EQ(&sub, chosen);
   EXPECT_EQ(0, sub.GetChosenItemIdx());
 
+  // A menu taller than the screen continues in columns; every item stays reachable.
+  IPopupMenu tall;
+  for (int i = 0; i < 100; ++i)
+    tall.AddItem("Preset");
+  const int perColumn = (screenH - 2 * kMenuBorder) / kMenuRowHeight;
+  const int pick = perColumn + 2; // the third row of the second column
+  chosen = RunMenuDriven(display, 0, 0, &tall,
+                         [&](Display* d)
+                         {
+                           const XWindowAttributes w = WaitForMenus(d, 1)[0];
+                           EXPECT_LE(w.height, screenH);
+                           const int columns = (100 + perColumn - 1) / perColumn;
+                           const int columnWidth = (w.width - 2 * kMenuBorder) / columns;
+                           ClickAt(d, w.x + kMenuBorder + columnWidth + columnWidth / 2,
+                                   w.y + kMenuBorder + 2 * kMenuRowHeight + kMenuRowHeight / 2);
+                         });
+  EXPECT_EQ(&tall, chosen);
+  EXPECT_EQ(pick, tall.GetChosenItemIdx());
+
   XSync(display, False);
   XEvent kept;
   EXPECT_TRUE(XCheckTypedWindowEvent(display, other, ClientMessage, &kept));
