@@ -1,15 +1,20 @@
-// Before any X header: Xlib defines None as a macro, which the key table names.
-#include "platform/common/EditorKeys.h"
-
 #include "platform/linux/IGraphicsLinux.h"
 
 #include "editor/controls/IControl.h"
 #include "editor/menu/IPopupMenu.h"
+#include "platform/common/DialogRules.h"
+#include "platform/common/EditorKeys.h"
 #include "platform/common/TextEntryRules.h"
+#include "platform/linux/DesktopServices.h"
+#include "platform/linux/X11PopupMenu.h"
+#include "platform/linux/X11TextEntry.h"
 #include "raster/RAS_Bitmap.h"
 #include "raster/RAS_Raster.h"
+#include "resources/EmbeddedResources.h"
 #include "util/UTL_String.h"
 
+// After every header of ours: Xlib's macros (None, Bool, True) clash with their names.
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <dlfcn.h>
@@ -20,25 +25,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#if __has_include("platform/linux/X11PopupMenu.h") && __has_include("platform/linux/X11TextEntry.h")
-#define QUORVANE_X11_WIDGETS 1
-#include "platform/linux/X11PopupMenu.h"
-#include "platform/linux/X11TextEntry.h"
-#else
-// Until the widgets exist the editor offers no menu and no text entry.
-class X11TextEntry
-{
-};
-#endif
-#if __has_include("platform/linux/DesktopServices.h")
-#define QUORVANE_DESKTOP_SERVICES 1
-#include "platform/common/DialogRules.h"
-#include "platform/linux/DesktopServices.h"
-#endif
-#ifdef QUORVANE_HAVE_EMBEDDED_RESOURCES
-#include "resources/EmbeddedResources.h"
-#endif
 
 namespace
 {
@@ -164,6 +150,30 @@ std::string HomeFolder()
   const passwd* pw = getpwuid(getuid());
   return pw && pw->pw_dir ? pw->pw_dir : "";
 }
+// A w x h image in the visual's layout over a zeroed buffer of its own, and the
+// conversion into it; null when memory runs out.
+XImage* MakeWindowImage(Display* display, const XWindowAttributes& pa, int w, int h,
+                        std::unique_ptr<X11PixelFormat>* format)
+{
+  XImage* image = XCreateImage(display, pa.visual, unsigned(pa.depth), ZPixmap, 0, nullptr,
+                               unsigned(w), unsigned(h), 32, 0);
+  if (!image) return nullptr;
+  image->data = static_cast<char*>(std::calloc(size_t(image->bytes_per_line) * size_t(h), 1));
+  if (!image->data) // XDestroyImage frees the buffer with the image
+  {
+    XDestroyImage(image);
+    return nullptr;
+  }
+  const uint16_t probe = 1;
+  const bool littleEndian = *reinterpret_cast<const uint8_t*>(&probe) == 1;
+  // Words are written directly only into 32-bit images; XPutPixel orders the bytes of
+  // any other layout itself.
+  const bool direct = image->bits_per_pixel == 32;
+  const bool swap = direct && ((image->byte_order == LSBFirst) != littleEndian);
+  format->reset(new X11PixelFormat(uint32_t(pa.visual->red_mask), uint32_t(pa.visual->green_mask),
+                                   uint32_t(pa.visual->blue_mask), pa.depth, swap));
+  return image;
+}
 } // namespace
 
 IGraphicsLinux::IGraphicsLinux(IEffectBase* plug, int width, int height, int fps)
@@ -211,7 +221,8 @@ void* IGraphicsLinux::OpenWindow(void* parent)
       const long info[2] = {0, 1};
       XChangeProperty(mDisplay, mWindow, xembedInfo, xembedInfo, 32, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(info), 2);
-      ok = CreateImage(pa);
+      mImage = MakeWindowImage(mDisplay, pa, Width(), Height(), &mFormat);
+      ok = mImage != nullptr;
       // A parent destroyed meanwhile shows up as a swallowed error here.
       XSync(mDisplay, False);
       ok = ok && quiet.Swallowed() == 0;
@@ -235,30 +246,6 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     XFlush(mDisplay);
   }
   return GetWindow();
-}
-
-bool IGraphicsLinux::CreateImage(const XWindowAttributes& pa)
-{
-  XImage* image = XCreateImage(mDisplay, pa.visual, unsigned(pa.depth), ZPixmap, 0, nullptr,
-                               unsigned(Width()), unsigned(Height()), 32, 0);
-  if (!image) return false;
-  const size_t bytes = size_t(image->bytes_per_line) * size_t(Height());
-  image->data = static_cast<char*>(std::calloc(bytes, 1)); // XDestroyImage frees it
-  if (!image->data)
-  {
-    XDestroyImage(image);
-    return false;
-  }
-  mImage = image;
-  const uint16_t probe = 1;
-  const bool littleEndian = *reinterpret_cast<const uint8_t*>(&probe) == 1;
-  // Words are written directly only into 32-bit images; XPutPixel orders the bytes of
-  // any other layout itself.
-  const bool direct = image->bits_per_pixel == 32;
-  const bool swap = direct && ((image->byte_order == LSBFirst) != littleEndian);
-  mFormat.reset(new X11PixelFormat(uint32_t(pa.visual->red_mask), uint32_t(pa.visual->green_mask),
-                                   uint32_t(pa.visual->blue_mask), pa.depth, swap));
-  return true;
 }
 
 void IGraphicsLinux::CloseWindow()
@@ -385,10 +372,10 @@ void IGraphicsLinux::HandleEvent(XEvent& event)
                                          event.xexpose.y + event.xexpose.height));
     break;
   case ButtonPress:
-    HandleButtonPress(event.xbutton);
+    HandleButtonPress(event);
     break;
   case ButtonRelease:
-    HandleButtonRelease(event.xbutton);
+    HandleButtonRelease(event);
     break;
   case MotionNotify:
     // Only the latest of consecutive moves matters; a move queued after a press or
@@ -400,11 +387,11 @@ void IGraphicsLinux::HandleEvent(XEvent& event)
       if (next.type != MotionNotify || next.xany.window != mWindow) break;
       XNextEvent(mDisplay, &event);
     }
-    HandleMotion(event.xmotion);
+    HandleMotion(event);
     break;
   case KeyPress:
   case KeyRelease:
-    HandleKey(event.xkey);
+    HandleKey(event);
     break;
   case FocusOut:
     // Focus moving into our own text entry, or pointer-root bookkeeping, is no loss.
@@ -420,8 +407,9 @@ void IGraphicsLinux::HandleEvent(XEvent& event)
   }
 }
 
-void IGraphicsLinux::HandleButtonPress(const XButtonEvent& event)
+void IGraphicsLinux::HandleButtonPress(const XEvent& xevent)
 {
+  const XButtonEvent& event = xevent.xbutton;
   const int x = event.x, y = event.y;
   mPrevX = x;
   mPrevY = y;
@@ -462,8 +450,9 @@ void IGraphicsLinux::HandleButtonPress(const XButtonEvent& event)
     OnMouseDown(x, y, &mod);
 }
 
-void IGraphicsLinux::HandleButtonRelease(const XButtonEvent& event)
+void IGraphicsLinux::HandleButtonRelease(const XEvent& xevent)
 {
+  const XButtonEvent& event = xevent.xbutton;
   if (event.button != Button1 && event.button != Button3) return;
   mPrevX = event.x;
   mPrevY = event.y;
@@ -474,8 +463,9 @@ void IGraphicsLinux::HandleButtonRelease(const XButtonEvent& event)
   OnMouseUp(event.x, event.y, &mod);
 }
 
-void IGraphicsLinux::HandleMotion(const XMotionEvent& event)
+void IGraphicsLinux::HandleMotion(const XEvent& xevent)
 {
+  const XMotionEvent& event = xevent.xmotion;
   mPrevX = event.x;
   mPrevY = event.y;
   const bool held = (event.state & (Button1Mask | Button3Mask)) != 0;
@@ -491,8 +481,9 @@ void IGraphicsLinux::HandleMotion(const XMotionEvent& event)
   OnMouseOver(event.x, event.y, &mod);
 }
 
-void IGraphicsLinux::HandleKey(XKeyEvent& event)
+void IGraphicsLinux::HandleKey(XEvent& xevent)
 {
+  XKeyEvent& event = xevent.xkey;
   KeySym sym = NoSymbol;
   char chars[8];
   XLookupString(&event, chars, sizeof(chars), &sym, nullptr);
@@ -527,8 +518,6 @@ void IGraphicsLinux::EndDrag()
 }
 
 // ---- Text entry and menus -----------------------------------------------------------------
-
-#ifdef QUORVANE_X11_WIDGETS
 
 bool IGraphicsLinux::RouteToTextEntry(XEvent& event)
 {
@@ -589,22 +578,6 @@ IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   return RunX11PopupMenu(mDisplay, screen, rootX, rootY, menu);
 }
 
-#else
-
-bool IGraphicsLinux::RouteToTextEntry(XEvent&)
-{
-  return false;
-}
-void IGraphicsLinux::EndTextEntry(bool) {}
-void IGraphicsLinux::CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) {}
-IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu*, IRECT*)
-{
-  ReleaseMouseCapture();
-  return nullptr;
-}
-
-#endif
-
 void IGraphicsLinux::ForceEndUserEdit()
 {
   EndTextEntry(false);
@@ -613,8 +586,6 @@ void IGraphicsLinux::ForceEndUserEdit()
 // ---- Dialogs ------------------------------------------------------------------------------
 // They run on the host's GUI thread inside an idle turn, where the instance mutex is
 // not held, so the audio thread keeps running while a dialog is up.
-
-#ifdef QUORVANE_DESKTOP_SERVICES
 
 int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type)
 {
@@ -640,23 +611,6 @@ bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const ch
 {
   return url && *url && OpenWithDesktop(url);
 }
-
-#else
-
-int IGraphicsLinux::ShowMessageBox(const char*, const char*, int)
-{
-  return 0;
-}
-void IGraphicsLinux::PromptForFile(UTL_String* file, EFileAction, UTL_String*, const char*)
-{
-  if (file) file->Set("");
-}
-bool IGraphicsLinux::OpenURL(const char*, const char*, const char*, const char*)
-{
-  return false;
-}
-
-#endif
 
 // ---- Cursor -------------------------------------------------------------------------------
 
@@ -746,12 +700,7 @@ void IGraphicsLinux::AppSupportPath(UTL_String* path)
 RAS_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
 {
   // Images are found by name; the resource number plays no part, as on macOS.
-#ifdef QUORVANE_HAVE_EMBEDDED_RESOURCES
   const EmbeddedResource* res = name ? FindEmbeddedResource(name) : nullptr;
   if (!res || !res->data || !res->size) return nullptr;
   return RAS_LoadPNGFromMemory(res->data, size_t(res->size));
-#else
-  (void)name;
-  return nullptr;
-#endif
 }

@@ -7,14 +7,14 @@
 // and the idle turns (effEditIdle), in which the window's events are pumped and the
 // dirty regions redrawn. There is no thread of the editor's own.
 #include "editor/IGraphics.h"
+#include "platform/linux/X11Forward.h"
 #include "platform/linux/X11PixelFormat.h"
-
-#include <X11/Xlib.h>
 
 #include <bitset>
 #include <memory>
 
 class X11TextEntry;
+struct _XImage;
 
 class IGraphicsLinux : public IGraphics
 {
@@ -69,9 +69,9 @@ private:
   Window mParent = 0;
   bool mWindowGone = false; // the server destroyed the window with its parent
   GC mGC = nullptr;
-  XImage* mImage = nullptr; // over a buffer of width x height words, reused for every copy
+  _XImage* mImage = nullptr; // over a buffer of width x height words, reused for every copy
   std::unique_ptr<X11PixelFormat> mFormat;
-  Cursor mBlankCursor = 0;
+  XID mBlankCursor = 0;
   IRECT mExposed; // window area to copy again at the end of the idle turn
 
   // Pointer state for the editor's calls.
@@ -86,14 +86,13 @@ private:
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;
 
-  bool CreateImage(const XWindowAttributes& parentAttributes);
   void ReleaseWindowResources();
   void PumpEvents();
   void HandleEvent(XEvent& event);
-  void HandleButtonPress(const XButtonEvent& event);
-  void HandleButtonRelease(const XButtonEvent& event);
-  void HandleMotion(const XMotionEvent& event);
-  void HandleKey(XKeyEvent& event);
+  void HandleButtonPress(const XEvent& event);
+  void HandleButtonRelease(const XEvent& event);
+  void HandleMotion(const XEvent& event);
+  void HandleKey(XEvent& event);
   bool RouteToTextEntry(XEvent& event);
   void EndTextEntry(bool commit);
   void EndDrag();
