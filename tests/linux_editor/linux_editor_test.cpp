@@ -6,6 +6,7 @@
 #include "core/TestEffect.h"
 #include "editor/controls/IBitmapControl.h"
 #include "editor/controls/IBitmapOverlayControl.h"
+#include "editor/controls/ICaptionControl.h"
 #include "editor/controls/IKnobMultiControl.h"
 #include "editor/controls/IOnOffControl.h"
 #include "linux_editor/XTestHost.h"
@@ -14,6 +15,7 @@
 
 #include <X11/keysym.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -118,6 +120,8 @@ public:
   {
     GetParam(kKnob)->InitDouble("Knob", 0.5, 0.0, 1.0, 0.001);
     GetParam(kSwitch)->InitEnum("Switch", 0, 2);
+    GetParam(kSwitch)->SetDisplayText(0, "Off");
+    GetParam(kSwitch)->SetDisplayText(1, "On");
   }
   void BeginInformHostOfParamChange(int idx) override
   {
@@ -155,8 +159,15 @@ struct LinuxEditorWindow : ::testing::Test
     IBitmap sw = gui->LoadIBitmap(902, "switch", 2);
     gui->AttachControl(new IOnOffControl(&fx, 93, 228, PedalLikeEffect::kSwitch, &sw));
     IBitmap knob = gui->LoadIBitmap(903, "knob", kKnobFrames);
-    gui->AttachControl(new IKnobMultiControl(&fx, 20, 100, PedalLikeEffect::kKnob, &knob));
+    IControl* knobControl = new IKnobMultiControl(&fx, 20, 100, PedalLikeEffect::kKnob, &knob);
+    knobControl->DisablePrompt(false); // a right click asks for a value
+    gui->AttachControl(knobControl);
     gui->AttachControl(new RecordingControl(&fx, IRECT(150, 250, 214, 320), &calls));
+    IText text;
+    IControl* caption =
+        new ICaptionControl(&fx, IRECT(20, 160, 90, 180), PedalLikeEffect::kSwitch, &text);
+    caption->DisablePrompt(false);
+    gui->AttachControl(caption);
     IBitmap about = gui->LoadIBitmap(904, "about");
     aboutIdx =
         gui->AttachControl(new IBitmapOverlayControl(&fx, 6, 148, &about, IRECT(17, 40, 97, 70)));
@@ -313,5 +324,53 @@ TEST_F(LinuxEditorWindow, InputReachesTheEditorWithEditorCoordinatesFlagsAndKeys
   host.Click(110, 240);
   ASSERT_TRUE(PumpUntil([&] { return gui->GetControl(aboutIdx)->GetValue() == 0.0; }));
   ASSERT_TRUE(PumpUntil([&] { return ScreenMatches(host); }));
+  gui->CloseWindow();
+}
+
+TEST_F(LinuxEditorWindow, TypedValuesAndMenuChoicesReachTheParameters)
+{
+  XTestHost host(kW, kH);
+  ASSERT_NE(gui->OpenWindow(host.parentHandle()), nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return ScreenMatches(host); }));
+  // The entry is the editor window's child and has the keyboard once it shows.
+  auto entryHasFocus = [&]
+  {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(host.display(), &focus, &revert);
+    return focus != EditorWindow() && focus > PointerRoot &&
+           host.CountChildren(EditorWindow()) == 1;
+  };
+
+  // A right click on the knob asks for a value: typed text replaces the shown one.
+  host.Click(44, 124, 3);
+  ASSERT_TRUE(PumpUntil(entryHasFocus));
+  for (unsigned long k : {XK_0, XK_period, XK_2, XK_5, XK_Return})
+    host.KeyTap(k);
+  ASSERT_TRUE(PumpUntil([&] { return fx.GetParam(PedalLikeEffect::kKnob)->Value() == 0.25; }));
+  EXPECT_EQ(host.CountChildren(EditorWindow()), 0);
+  // Escape throws the typing away.
+  host.Click(44, 124, 3);
+  ASSERT_TRUE(PumpUntil(entryHasFocus));
+  host.KeyTap(XK_7);
+  host.KeyTap(XK_Escape);
+  ASSERT_TRUE(PumpUntil([&] { return host.CountChildren(EditorWindow()) == 0; }));
+  EXPECT_EQ(fx.GetParam(PedalLikeEffect::kKnob)->Value(), 0.25);
+
+  // A click on the caption runs its menu modally inside the idle turn, so the user's
+  // choice comes from another thread: the second row ("On") of the menu that opens
+  // 5 pixels below the caption.
+  host.Click(50, 170);
+  std::thread user(
+      []
+      {
+        XTestHost pointer(1, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pointer.Click(30, 180 + 5 + 1 + 20 + 10);
+      });
+  const bool chosen =
+      PumpUntil([&] { return fx.GetParam(PedalLikeEffect::kSwitch)->Value() == 1.0; });
+  user.join();
+  EXPECT_TRUE(chosen);
   gui->CloseWindow();
 }
