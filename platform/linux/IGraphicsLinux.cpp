@@ -106,26 +106,17 @@ IMouseMod ModFromState(unsigned int state, bool rightButtonEvent)
 // keypad digits count as digits, Shift is ignored.
 int EditorKeyFromKeysym(KeySym sym)
 {
-  switch (sym)
+  static const struct
   {
-  case XK_space:
-  case XK_KP_Space:
-    return EditorKeyCode(NamedKey::Space, 0);
-  case XK_Up:
-  case XK_KP_Up:
-    return EditorKeyCode(NamedKey::Up, 0);
-  case XK_Down:
-  case XK_KP_Down:
-    return EditorKeyCode(NamedKey::Down, 0);
-  case XK_Left:
-  case XK_KP_Left:
-    return EditorKeyCode(NamedKey::Left, 0);
-  case XK_Right:
-  case XK_KP_Right:
-    return EditorKeyCode(NamedKey::Right, 0);
-  default:
-    break;
-  }
+    KeySym sym;
+    NamedKey key;
+  } kNamed[] = {{XK_space, NamedKey::Space}, {XK_KP_Space, NamedKey::Space},
+                {XK_Up, NamedKey::Up},       {XK_KP_Up, NamedKey::Up},
+                {XK_Down, NamedKey::Down},   {XK_KP_Down, NamedKey::Down},
+                {XK_Left, NamedKey::Left},   {XK_KP_Left, NamedKey::Left},
+                {XK_Right, NamedKey::Right}, {XK_KP_Right, NamedKey::Right}};
+  for (const auto& n : kNamed)
+    if (n.sym == sym) return EditorKeyCode(n.key, 0);
   // NamedKey{} is NamedKey::None, a name Xlib takes for a macro.
   if (sym >= XK_KP_0 && sym <= XK_KP_9) return EditorKeyCode(NamedKey{}, U'0' + (sym - XK_KP_0));
   // Latin-1 keysyms are their characters.
@@ -181,9 +172,15 @@ IGraphicsLinux::IGraphicsLinux(IEffectBase* plug, int width, int height, int fps
 {
 }
 
+// The plug-in is being destroyed (it deletes its editor): nothing may call into it
+// now, so an open text entry or a drag is dropped rather than ended.
 IGraphicsLinux::~IGraphicsLinux()
 {
-  CloseWindow();
+  if (!mDisplay) return;
+  mDragging = false;
+  mTextEntry.reset();
+  EndUIThread();
+  ReleaseWindowResources();
 }
 
 // ---- Window ---------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -373,4 +374,27 @@ TEST_F(LinuxEditorWindow, TypedValuesAndMenuChoicesReachTheParameters)
   user.join();
   EXPECT_TRUE(chosen);
   gui->CloseWindow();
+
+  // A plug-in deleted in the middle of a drag deletes its open editor without calling
+  // back into itself.
+  auto doomed = std::make_unique<PedalLikeEffect>();
+  auto* doomedGui = new CodeImageGraphics(doomed.get(), kW, kH);
+  IBitmap knob = doomedGui->LoadIBitmap(903, "knob", kKnobFrames);
+  doomedGui->AttachControl(
+      new IKnobMultiControl(doomed.get(), 20, 100, PedalLikeEffect::kKnob, &knob));
+  doomed->AttachGraphics(doomedGui);
+  void* doomedWindow = doomedGui->OpenWindow(host.parentHandle());
+  ASSERT_NE(doomedWindow, nullptr);
+  ASSERT_TRUE(XTestHost::PumpUntil(
+      [&] { doomedGui->OnHostIdle(); },
+      [&] {
+        return !host.Screenshot(Window(reinterpret_cast<uintptr_t>(doomedWindow)), 1, 1).empty();
+      }));
+  host.MoveTo(44, 124);
+  host.Button(1, true);
+  ASSERT_TRUE(XTestHost::PumpUntil([&] { doomedGui->OnHostIdle(); },
+                                   [&] { return doomedGui->GetMouseCapture() == 0; }));
+  doomed.reset();
+  host.Button(1, false);
+  EXPECT_EQ(host.CountChildren(host.parent()), 0);
 }
