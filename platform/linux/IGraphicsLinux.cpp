@@ -428,6 +428,7 @@ void IGraphicsLinux::HandleButtonPress(const XEvent& xevent)
   const bool right = event.button == Button3;
   IMouseMod mod = ModFromState(event.state, right);
   mDragging = true;
+  mDragMod = mod;
   if (right)
   {
     mClickCount = 0;
@@ -510,7 +511,7 @@ void IGraphicsLinux::EndDrag()
   if (!mDragging) return;
   mDragging = false;
   // The gesture ends where the pointer was last seen, so the host gets its end-edit.
-  IMouseMod mod(true);
+  IMouseMod mod = mDragMod;
   OnMouseUp(mPrevX, mPrevY, &mod);
 }
 

@@ -80,6 +80,7 @@ private:
   int mLastClickX = 0, mLastClickY = 0;
   int mClickCount = 0;
   bool mDragging = false;          // a left or right button is down inside the editor
+  IMouseMod mDragMod;              // the flags of the press that started it
   std::bitset<256> mForwardedKeys; // key codes whose press went on to the host
 
   std::unique_ptr<X11TextEntry> mTextEntry;
