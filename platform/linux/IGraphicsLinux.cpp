@@ -6,10 +6,10 @@
 #include "platform/common/EditorKeys.h"
 #include "platform/common/TextEntryRules.h"
 #include "platform/linux/DesktopServices.h"
+#include "platform/linux/EmbeddedPNGBitmap.h"
 #include "platform/linux/X11PopupMenu.h"
 #include "platform/linux/X11TextEntry.h"
 #include "raster/RAS_Bitmap.h"
-#include "raster/RAS_Raster.h"
 #include "resources/EmbeddedResources.h"
 #include "util/UTL_String.h"
 
@@ -698,7 +698,8 @@ void IGraphicsLinux::AppSupportPath(UTL_String* path)
 RAS_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
 {
   // Images are found by name; the resource number plays no part, as on macOS.
+  // Decoded on first draw, so constructing the plug-in costs no decoding.
   const EmbeddedResource* res = name ? FindEmbeddedResource(name) : nullptr;
   if (!res || !res->data || !res->size) return nullptr;
-  return RAS_LoadPNGFromMemory(res->data, size_t(res->size));
+  return EmbeddedPNGBitmap::Create(res->data, size_t(res->size));
 }
