@@ -1,5 +1,7 @@
 #include "tools/render/RenderArgs.h"
 
+#include "tools/render/HostProgramFiles.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +25,7 @@ const char* RenderUsage()
 {
   return "usage: quorvane-render [options] INPUT OUTPUT\n"
          "       quorvane-render [options] --demo OUTPUT\n"
+         "       quorvane-render [options] --save FILE | --list-programs   (no rendering)\n"
          "Renders an audio file (WAV, FLAC or AIFF; mono or stereo) through a VST 2 plug-in.\n"
          "  --plugin PATH        the plug-in .so (default: the built Quorvane.so)\n"
          "  --demo               use the built-in guitar riff (10 s, mono) as input\n"
@@ -33,6 +36,11 @@ const char* RenderUsage()
          "  --block N            frames per process call, 1 to 65536 (default 512)\n"
          "  --precision float|double   process callback to use (default float)\n"
          "  --bypass             write the input unchanged, without loading a plug-in\n"
+         "  --load FILE          apply a program (.fxp) or bank (.fxb) file before the\n"
+         "                       --param settings; refused when made for another plug-in\n"
+         "  --save FILE          write the plug-in's state after the settings to FILE.fxp\n"
+         "                       (current program) or FILE.fxb (every program)\n"
+         "  --list-programs      print the plug-in's programs (* marks the current one)\n"
          "  -h, --help           this text\n"
          "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n";
 }
@@ -82,6 +90,24 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
       }
       args->params.emplace_back(std::string(v, eq), std::string(eq + 1));
     }
+    else if (a == "--load" || a == "--save")
+    {
+      const char* v = value(i, a.c_str());
+      if (!v) return false;
+      if (!*v)
+      {
+        *error = a + " needs a file";
+        return false;
+      }
+      if (a == "--save" && ProgramFileKindOfPath(v) == FxFileKind::kUnknown)
+      {
+        *error = std::string("--save expects a .fxp or .fxb file, got '") + v + "'";
+        return false;
+      }
+      (a == "--load" ? args->load : args->save) = v;
+    }
+    else if (a == "--list-programs")
+      args->listPrograms = true;
     else if (a == "--rate")
     {
       const char* v = value(i, "--rate");
@@ -125,6 +151,18 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
     }
     else
       files.push_back(a);
+  }
+  const bool programWork = !args->load.empty() || !args->save.empty() || args->listPrograms;
+  if (args->bypass && programWork)
+  {
+    *error = "--bypass loads no plug-in; it cannot take --load, --save or --list-programs";
+    return false;
+  }
+  // Saving or listing alone needs no audio.
+  if (files.empty() && !args->demo && (!args->save.empty() || args->listPrograms))
+  {
+    args->render = false;
+    return true;
   }
   const size_t want = args->demo ? 1 : 2;
   if (files.size() != want)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/render/DemoRiff.h"
+#include "tools/render/HostProgramFiles.h"
 #include "tools/render/RenderArgs.h"
 #include "tools/render/VstHost.h"
 
@@ -178,12 +179,14 @@ int main(int argc, char** argv)
     return 0;
   }
 
+  // Without rendering (programs only) no source is opened; the plug-in runs at the
+  // demo's rate.
   Source source;
-  if (args.demo)
+  if (args.render && args.demo)
   {
     if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
   }
-  else
+  else if (args.render)
   {
     if (!source.OpenFile(args.input, &error)) return Fail(error);
     if (args.rate > 0.0 && args.rate != source.Rate())
@@ -191,11 +194,11 @@ int main(int argc, char** argv)
                   std::to_string(int(source.Rate())) + " Hz (no resampling)");
   }
   const int channels = source.Channels();
-  const double rate = source.Rate();
+  const double rate = args.render ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
   const int block = args.block;
 
   int format = 0;
-  if (!OutputFormat(args.output, &format))
+  if (args.render && !OutputFormat(args.output, &format))
     return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
@@ -214,7 +217,7 @@ int main(int argc, char** argv)
     if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
-    if (channels == 1)
+    if (args.render && channels == 1)
     {
       // A mono track: tell the plug-in so; its second input stays silent.
       VstSpeakerArrangement in{}, out{};
@@ -222,6 +225,7 @@ int main(int argc, char** argv)
       in.numChannels = out.numChannels = 1;
       plugin.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out);
     }
+    if (!args.load.empty() && !LoadProgramFileIntoPlugin(e, args.load, &error)) return Fail(error);
     for (const auto& p : args.params)
     {
       const int idx = plugin.FindParam(p.first);
@@ -232,10 +236,26 @@ int main(int argc, char** argv)
         return Fail("the plug-in has no parameter '" + p.first + "' (it has: " + names + ")");
       }
       if (!plugin.SetParamText(idx, p.second))
-        return Fail("the plug-in rejected '" + p.second + "' for " + p.first);
+        return Fail("the plug-in rejected '" + p.second + "' for " + p.first +
+                    ": it is neither a number nor one of the parameter's display texts");
+    }
+    if (!args.save.empty() && !SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
+    if (args.listPrograms)
+    {
+      const std::vector<std::string> names = PluginProgramNames(e);
+      const int current = PluginCurrentProgram(e);
+      for (size_t i = 0; i < names.size(); ++i)
+        std::printf("%c %3d  %s\n", int(i) == current ? '*' : ' ', int(i), names[i].c_str());
     }
     pluginName = plugin.EffectName();
     if (pluginName.empty()) pluginName = path;
+  }
+  if (!args.render)
+  {
+    plugin.Suspend();
+    plugin.Unload();
+    if (!args.save.empty()) std::printf("%s: saved %s\n", pluginName.c_str(), args.save.c_str());
+    return 0;
   }
 
   SF_INFO outInfo{};
