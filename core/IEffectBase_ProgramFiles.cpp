@@ -4,6 +4,7 @@
 
 #include "core/ByteChunk.h"
 #include "core/IPreset.h"
+#include "core/NoVptrCheck.h"
 #include "core/ProgramFiles.h"
 #include "editor/IGraphics.h"
 
@@ -34,8 +35,9 @@ double Clamp01(float v)
 }
 
 // Runs the editor's file dialog; false without an editor or when the user cancels.
-bool PromptForProgramFile(IGraphics* gui, UTL_String* path, EFileAction action,
-                          UTL_String* directory, const char* extension)
+QUORVANE_NO_VPTR_CHECK bool PromptForProgramFile(IGraphics* gui, UTL_String* path,
+                                                 EFileAction action, UTL_String* directory,
+                                                 const char* extension)
 {
   if (!gui) return false;
   gui->PromptForFile(path, action, directory, extension);

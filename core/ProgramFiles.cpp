@@ -268,9 +268,10 @@ bool ParseBankFile(const uint8_t* data, size_t size, FxBank* out, std::string* e
     {
       FxProgram& p = b.programs[i];
       std::string why;
-      if (!ReadProgramHeader(r, pos, &p, &why) || (p.isChunk && Fail(&why, "holds a chunk")) ||
-          !ReadValues(r, pos + kProgramHeaderSize, &p, &pos, &why))
-        return Fail(error, "program " + std::to_string(i) + ": " + why);
+      bool ok = ReadProgramHeader(r, pos, &p, &why);
+      if (ok && p.isChunk) ok = Fail(&why, "a chunk program inside a plain bank");
+      if (ok) ok = ReadValues(r, pos + kProgramHeaderSize, &p, &pos, &why);
+      if (!ok) return Fail(error, "program " + std::to_string(i) + ": " + why);
     }
   }
   *out = std::move(b);
