@@ -208,9 +208,11 @@ public:
   void DumpPresetBlob(const char* fileName);
 
   // Program (.fxp) and bank (.fxb) files, chosen in the attached editor's file dialog
-  // starting in the last dialog directory. True when a file was written or loaded. A
-  // save that fails leaves any file at the path as it was; a load that fails any
-  // check changes no parameter and no preset.
+  // starting in the last dialog directory. Called on the editor's UI thread (the
+  // dialog is modal); the instance mutex is held only while the state is read or
+  // applied. True when a file was written or loaded. A save that fails leaves any
+  // file at the path as it was; a load that fails any check changes no parameter and
+  // no preset.
   bool SaveProgramAsFXP(const char* defaultFileName);
   bool SaveBankAsFXB(const char* defaultFileName);
   bool LoadProgramFromFXP();

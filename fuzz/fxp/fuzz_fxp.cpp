@@ -2,9 +2,8 @@
 // state chunks. Beyond not crashing: parameters stay finite and in range, a refused
 // file changes nothing, and whatever parses writes back and parses again the same.
 #include "core/ByteChunk.h"
-#include "core/IEffectBase.h"
-#include "core/IPreset.h"
 #include "core/ProgramFiles.h"
+#include "fuzz/FuzzPlugIn.h"
 
 #include <cmath>
 #include <cstdint>
@@ -15,12 +14,10 @@ namespace
 {
 // Shaped like the pedal: five knobs and a switch, three presets, id 'qvx1', so that
 // files the plug-in and the render tool write are accepted.
-class FuzzEffect : public IEffectBase
+class FuzzEffect : public FuzzPlugIn
 {
 public:
-  explicit FuzzEffect(bool chunks)
-      : IEffectBase(6, "1-1 2-2", 3, "Fuzz", "Fuzz", "Fuzz", 0x10000, 0x71767831, 2, 0, false,
-                    chunks, false, kAPIVST2)
+  explicit FuzzEffect(bool chunks) : FuzzPlugIn(6, 3, 0x71767831, chunks)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
     GetParam(1)->InitDouble("Drive", 2.0, 0.0, 10.0, 0.01);
@@ -31,31 +28,7 @@ public:
     MakeDefaultPreset("Init", 1);
     EnsureDefaultPreset();
   }
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int*, int*) override {}
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return true; }
 };
-
-void Check(bool ok)
-{
-  if (!ok) __builtin_trap();
-}
-
-void CheckParamsInRange(const FuzzEffect& fx)
-{
-  for (int i = 0; i < fx.NParams(); ++i)
-  {
-    const IParam* p = fx.GetParam(i);
-    Check(std::isfinite(p->Value()) && p->Value() >= p->GetMin() && p->Value() <= p->GetMax());
-  }
-}
 
 // Live values, every preset and the current index, as bytes.
 std::vector<uint8_t> Snapshot(FuzzEffect& fx)
@@ -87,8 +60,7 @@ void ApplyBank(FuzzEffect& fx, const FxBank& b)
   const std::vector<uint8_t> before = Snapshot(fx);
   if (!fx.ApplyBank(b)) Check(Snapshot(fx) == before);
   CheckParamsInRange(fx);
-  for (int i = 0; i < fx.NPresets(); ++i)
-    Check(memchr(fx.GetPreset(i)->mName, 0, IPreset::kNameLen) != nullptr);
+  CheckPresetNamesTerminated(fx);
 }
 } // namespace
 

@@ -199,6 +199,8 @@ TEST(ProgramFiles, RoundTripsThroughTheFileDialog)
 
     srcGui->mFileReply = ""; // cancelled
     EXPECT_FALSE(src.SaveProgramAsFXP("x.fxp"));
+    srcGui->mFileReply = dir + "missing/x.fxp"; // cannot be created
+    EXPECT_FALSE(src.SaveProgramAsFXP("x.fxp"));
     srcGui->mFileReply = dir + (chunks ? "p.fxp" : "plain.fxp");
     srcGui->mDirReply = dir;
     ASSERT_TRUE(src.SaveProgramAsFXP("x.fxp"));
