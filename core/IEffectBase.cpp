@@ -16,7 +16,6 @@
 #include <new>
 #include <stdexcept>
 
-
 namespace
 {
 // Reads an int as "%d" would (leading white space, sign, digits), saturating instead

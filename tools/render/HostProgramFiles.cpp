@@ -26,8 +26,13 @@ std::string ProgramName(AEffect* e)
 void SetProgramName(AEffect* e, const std::string& name)
 {
   if (name.empty()) return; // an unnamed program keeps the plug-in's name for it
-  std::string copy = name;
-  Call(e, effSetProgramName, 0, 0, &copy[0]);
+  // Plug-ins copy the name into a field of kVstMaxProgNameLen characters.
+  size_t n = std::min(name.size(), size_t(kVstMaxProgNameLen));
+  while (n < name.size() && n > 0 && (uint8_t(name[n]) & 0xC0) == 0x80)
+    --n; // whole characters
+  char buf[kVstMaxProgNameLen + 1] = {};
+  std::memcpy(buf, name.data(), n);
+  Call(e, effSetProgramName, 0, 0, buf);
 }
 
 void SelectProgram(AEffect* e, int index)

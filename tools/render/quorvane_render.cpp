@@ -237,7 +237,7 @@ int main(int argc, char** argv)
       }
       if (!plugin.SetParamText(idx, p.second))
         return Fail("the plug-in rejected '" + p.second + "' for " + p.first +
-                    ": it is neither a number nor one of the parameter's display texts");
+                    " (give a number or one of the parameter's display texts)");
     }
     if (!args.save.empty() && !SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
     if (args.listPrograms)
