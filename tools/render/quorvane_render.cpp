@@ -15,6 +15,7 @@
 #include "tools/render/DemoRiff.h"
 #include "tools/render/HostProgramFiles.h"
 #include "tools/render/RenderArgs.h"
+#include "tools/render/RenderPictures.h"
 #include "tools/render/VstHost.h"
 
 #ifndef QUORVANE_DEFAULT_PLUGIN
@@ -179,14 +180,13 @@ int main(int argc, char** argv)
     return 0;
   }
 
-  // Without rendering (programs only) no source is opened; the plug-in runs at the
-  // demo's rate.
   Source source;
-  if (args.render && args.demo)
+  const bool audio = !args.output.empty();  // false: pictures only
+  if (audio && args.demo)
   {
     if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
   }
-  else if (args.render)
+  else if (audio)
   {
     if (!source.OpenFile(args.input, &error)) return Fail(error);
     if (args.rate > 0.0 && args.rate != source.Rate())
@@ -194,11 +194,11 @@ int main(int argc, char** argv)
                   std::to_string(int(source.Rate())) + " Hz (no resampling)");
   }
   const int channels = source.Channels();
-  const double rate = args.render ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
+  const double rate = audio ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
   const int block = args.block;
 
   int format = 0;
-  if (args.render && !OutputFormat(args.output, &format))
+  if (audio && !OutputFormat(args.output, &format))
     return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
@@ -217,7 +217,7 @@ int main(int argc, char** argv)
     if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
-    if (args.render && channels == 1)
+    if (audio && channels == 1)
     {
       // A mono track: tell the plug-in so; its second input stays silent.
       VstSpeakerArrangement in{}, out{};
@@ -239,7 +239,13 @@ int main(int argc, char** argv)
         return Fail("the plug-in rejected '" + p.second + "' for " + p.first +
                     " (give a number or one of the parameter's display texts)");
     }
-    if (!args.save.empty() && !SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
+    pluginName = plugin.EffectName();
+    if (pluginName.empty()) pluginName = path;
+    if (!args.save.empty())
+    {
+      if (!SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
+      std::printf("%s: saved %s\n", pluginName.c_str(), args.save.c_str());
+    }
     if (args.listPrograms)
     {
       const std::vector<std::string> names = PluginProgramNames(e);
@@ -247,16 +253,8 @@ int main(int argc, char** argv)
       for (size_t i = 0; i < names.size(); ++i)
         std::printf("%c %3d  %s\n", int(i) == current ? '*' : ' ', int(i), names[i].c_str());
     }
-    pluginName = plugin.EffectName();
-    if (pluginName.empty()) pluginName = path;
   }
-  if (!args.render)
-  {
-    plugin.Suspend();
-    plugin.Unload();
-    if (!args.save.empty()) std::printf("%s: saved %s\n", pluginName.c_str(), args.save.c_str());
-    return 0;
-  }
+  if (!audio) return RenderPictures(plugin, args, rate, block, &error) ? 0 : Fail(error);
 
   SF_INFO outInfo{};
   outInfo.samplerate = int(std::lround(rate));
@@ -328,11 +326,6 @@ int main(int argc, char** argv)
   }
   progress.Finish();
   const bool closeFailed = sf_close(outFile) != 0;
-  if (!args.bypass)
-  {
-    plugin.Suspend();
-    plugin.Unload();
-  }
   if (writeFailed || closeFailed) return Fail("writing " + args.output + " failed");
 
   const double seconds = double(done) / rate;
@@ -343,5 +336,7 @@ int main(int argc, char** argv)
   std::printf("%s: %.2f s, %d Hz, %d ch, block %d, %s | in %s | out %s | %s -> %s\n", pluginName.c_str(),
               seconds, int(std::lround(rate)), channels, block, args.doublePrecision ? "double" : "float",
               inMeter.Text().c_str(), outMeter.Text().c_str(), speed, args.output.c_str());
+  // The pictures show the plug-in at the settings just rendered.
+  if (!args.bypass && !RenderPictures(plugin, args, rate, block, &error)) return Fail(error);
   return 0;
 }
