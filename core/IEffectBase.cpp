@@ -2,6 +2,7 @@
 
 #include "core/IMidiMsg.h"
 #include "core/IPreset.h"
+#include "core/NoVptrCheck.h"
 #include "core/Trace.h"
 #include "editor/IGraphics.h"
 #include "util/UTL_CopyTruncated.h"
@@ -14,14 +15,6 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
-
-// The editor's type information lives in the editor library, which core never
-// links; the sanitizer's dynamic-type check on calls into the editor would need it.
-#if defined(__clang__) || (defined(__GNUC__) && __GNUC__ >= 8)
-#define QUORVANE_NO_VPTR_CHECK __attribute__((no_sanitize("vptr")))
-#else
-#define QUORVANE_NO_VPTR_CHECK
-#endif
 
 namespace
 {

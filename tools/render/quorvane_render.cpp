@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/render/DemoRiff.h"
+#include "tools/render/HostProgramFiles.h"
 #include "tools/render/RenderArgs.h"
 #include "tools/render/RenderPictures.h"
 #include "tools/render/VstHost.h"
@@ -179,13 +180,14 @@ int main(int argc, char** argv)
     return 0;
   }
 
+  // Without rendering (programs only) no source is opened; the plug-in runs at the
+  // demo's rate.
   Source source;
-  const bool audio = !args.output.empty();  // false: pictures only
-  if (audio && args.demo)
+  if (args.render && args.demo)
   {
     if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
   }
-  else if (audio)
+  else if (args.render)
   {
     if (!source.OpenFile(args.input, &error)) return Fail(error);
     if (args.rate > 0.0 && args.rate != source.Rate())
@@ -193,11 +195,11 @@ int main(int argc, char** argv)
                   std::to_string(int(source.Rate())) + " Hz (no resampling)");
   }
   const int channels = source.Channels();
-  const double rate = audio ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
+  const double rate = args.render ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
   const int block = args.block;
 
   int format = 0;
-  if (audio && !OutputFormat(args.output, &format))
+  if (args.render && !OutputFormat(args.output, &format))
     return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
@@ -216,7 +218,7 @@ int main(int argc, char** argv)
     if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
-    if (audio && channels == 1)
+    if (args.render && channels == 1)
     {
       // A mono track: tell the plug-in so; its second input stays silent.
       VstSpeakerArrangement in{}, out{};
@@ -224,6 +226,7 @@ int main(int argc, char** argv)
       in.numChannels = out.numChannels = 1;
       plugin.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out);
     }
+    if (!args.load.empty() && !LoadProgramFileIntoPlugin(e, args.load, &error)) return Fail(error);
     for (const auto& p : args.params)
     {
       const int idx = plugin.FindParam(p.first);
@@ -234,12 +237,28 @@ int main(int argc, char** argv)
         return Fail("the plug-in has no parameter '" + p.first + "' (it has: " + names + ")");
       }
       if (!plugin.SetParamText(idx, p.second))
-        return Fail("the plug-in rejected '" + p.second + "' for " + p.first);
+        return Fail("the plug-in rejected '" + p.second + "' for " + p.first +
+                    " (give a number or one of the parameter's display texts)");
+    }
+    if (!args.save.empty() && !SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
+    if (args.listPrograms)
+    {
+      const std::vector<std::string> names = PluginProgramNames(e);
+      const int current = PluginCurrentProgram(e);
+      for (size_t i = 0; i < names.size(); ++i)
+        std::printf("%c %3d  %s\n", int(i) == current ? '*' : ' ', int(i), names[i].c_str());
     }
     pluginName = plugin.EffectName();
     if (pluginName.empty()) pluginName = path;
   }
-  if (!audio) return RenderPictures(plugin, args, rate, block, &error) ? 0 : Fail(error);
+  if (!args.render)
+  {
+    if (!RenderPictures(plugin, args, rate, block, &error)) return Fail(error);
+    plugin.Suspend();
+    plugin.Unload();
+    if (!args.save.empty()) std::printf("%s: saved %s\n", pluginName.c_str(), args.save.c_str());
+    return 0;
+  }
 
   SF_INFO outInfo{};
   outInfo.samplerate = int(std::lround(rate));
