@@ -38,8 +38,9 @@ fuzz: deps
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	scripts/run-fuzzers $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
+# Every benchmark program; fails when one crashes or reports an error.
 bench: build
-	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+	@scripts/run-benchmarks $(BUILD)
 
 # The demo riff rendered dry and through the built Quorvane.so, with the summaries.
 RENDER = $(BUILD)/tools/render/quorvane-render
