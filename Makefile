@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 
-.PHONY: all deps configure build test test-sanitize bench demo fuzz clean
+.PHONY: all deps configure build test test-sanitize test-valgrind bench demo fuzz clean
 
 all: build
 
@@ -29,6 +29,11 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+# The plug-in's host lifecycle under valgrind memcheck (errors and definite leaks fail).
+test-valgrind: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target Quorvane validate_lifecycle
+	scripts/run-valgrind $(BUILD)
 
 # libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
 FUZZ_SECONDS ?= 30
