@@ -493,16 +493,20 @@ void IEffectVST::ProcessFrames(T** inputs, T** outputs, int nFrames, EProcess mo
     outSlots = mPieceOutD.Get();
   }
   // Blocks longer than the block size go through in pieces of at most that size,
-  // so the scratch buffers always hold a whole piece.
+  // so the scratch buffers always hold a whole piece. A missing array goes through
+  // the slots too, as a null pointer per channel: its channels read silence or are
+  // discarded, where attaching nothing would leave the channels on the previous
+  // block's host buffers, which the host may have freed.
+  const bool viaSlots = nFrames > block || !inputs || !outputs;
   for (int done = 0; done < nFrames;)
   {
     const int n = nFrames - done < block ? nFrames - done : block;
-    if (nFrames > block)
+    if (viaSlots)
     {
-      inPiece = inputs ? inSlots : nullptr;
-      outPiece = outputs ? outSlots : nullptr;
-      for (int c = 0; inputs && c < nIn; ++c) inSlots[c] = inputs[c] ? inputs[c] + done : nullptr;
-      for (int c = 0; outputs && c < nOut; ++c) outSlots[c] = outputs[c] ? outputs[c] + done : nullptr;
+      inPiece = inSlots;
+      outPiece = outSlots;
+      for (int c = 0; c < nIn; ++c) inSlots[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
+      for (int c = 0; c < nOut; ++c) outSlots[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
     }
     AttachInputBuffers(0, nIn, inPiece, n);
     AttachOutputBuffers(0, nOut, outPiece);

@@ -79,3 +79,64 @@ TEST(BusLayouts, SwitchedBetweenBlocksMatchAFreshInstanceWithThatLayout)
     }
   }
 }
+
+TEST(BusLayouts, MissingChannelArraysReadSilenceAndWriteNothing)
+{
+  // A host that hands no input or output array for a block gives silence in and
+  // takes nothing out: the plug-in must neither read nor write the buffers of the
+  // block before, which the host may have freed or reused.
+  constexpr int kBlock = 256;
+  const std::vector<double> program = Program(kBlock);
+  for (Callback cb : kCallbacks)
+  {
+    SCOPED_TRACE(CallbackName(cb));
+    for (bool blockLonger : {false, true}) // host blocks within and beyond the block size
+    {
+      const int announced = blockLonger ? kBlock / 4 : kBlock;
+      Host host, reference;
+      ASSERT_TRUE(host.Start(48000.0, announced));
+      ASSERT_TRUE(reference.Start(48000.0, announced));
+      AEffect* e = host.Effect();
+
+      const Signal stereo = Input(program, kStereo); // both channels carry half
+      std::vector<float> fIn(stereo.left.begin(), stereo.left.end()), fOut(kBlock), fRight(kBlock);
+      std::vector<double> dIn(stereo.left), dOut(kBlock), dRight(kBlock);
+      float* fi[2] = {fIn.data(), fIn.data()};
+      float* fo[2] = {fOut.data(), fRight.data()};
+      double* di[2] = {dIn.data(), dIn.data()};
+      double* dout[2] = {dOut.data(), dRight.data()};
+      auto run = [&](bool withIn, bool withOut)
+      {
+        if (cb == Callback::kDouble)
+          e->processDoubleReplacing(e, withIn ? di : nullptr, withOut ? dout : nullptr, kBlock);
+        else if (cb == Callback::kReplacing)
+          e->processReplacing(e, withIn ? fi : nullptr, withOut ? fo : nullptr, kBlock);
+        else
+          e->process(e, withIn ? fi : nullptr, withOut ? fo : nullptr, kBlock);
+      };
+      run(true, true);
+      reference.Process(cb, stereo, 0, kBlock, kBlock);
+
+      // No outputs: the last block's output buffers stay untouched.
+      std::fill(fOut.begin(), fOut.end(), 7.0f);
+      std::fill(dOut.begin(), dOut.end(), 7.0);
+      run(true, false);
+      EXPECT_EQ(fOut, std::vector<float>(kBlock, 7.0f));
+      EXPECT_EQ(dOut, std::vector<double>(kBlock, 7.0));
+      reference.Process(cb, stereo, 0, kBlock, kBlock);
+
+      // No inputs: the block sounds like silence, not like the last input again.
+      std::fill(fOut.begin(), fOut.end(), 0.0f);
+      run(false, true);
+      const auto silent =
+          reference.Process(cb, Mono(std::vector<double>(kBlock, 0.0)), 0, kBlock, kBlock);
+      for (int i = 0; i < kBlock; ++i)
+      {
+        const double got = cb == Callback::kDouble ? dOut[size_t(i)] : double(fOut[size_t(i)]);
+        // The two instances' noise tables differ by parts in 1e-18, which may move a
+        // float output by an ulp; the last input again differs by a whole signal.
+        ASSERT_NEAR(got, silent[0][size_t(i)], 1e-6) << "frame " << i;
+      }
+    }
+  }
+}
