@@ -126,19 +126,22 @@ struct Session
     double* di[2] = {d[0].data(), d[1].data()};
     double* dout[2] = {d[2].data(), d[3].data()};
     if (how & 16) fi[1] = fo[1] = nullptr, di[1] = dout[1] = nullptr; // a channel not connected
+    // No input array at all, as some hosts send for a channel-less call.
+    float** fIns = (how & 32) ? nullptr : fi;
+    double** dIns = (how & 32) ? nullptr : di;
     switch (how % 3)
     {
     case 0:
-      e->processReplacing(e, fi, fo, frames);
+      e->processReplacing(e, fIns, fo, frames);
       break;
     case 1:
       // Accumulating onto silence keeps the finiteness check meaningful.
       std::fill(f[2].begin(), f[2].end(), 0.0f);
       std::fill(f[3].begin(), f[3].end(), 0.0f);
-      e->process(e, fi, fo, frames);
+      e->process(e, fIns, fo, frames);
       break;
     default:
-      e->processDoubleReplacing(e, di, dout, frames);
+      e->processDoubleReplacing(e, dIns, dout, frames);
       break;
     }
     const bool finite =
