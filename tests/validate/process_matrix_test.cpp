@@ -76,3 +76,31 @@ INSTANTIATE_TEST_SUITE_P(Rates, ProcessMatrix,
                                            192000.0, 384000.0),
                          [](const ::testing::TestParamInfo<double>& info)
                          { return std::to_string(int(info.param)) + "Hz"; });
+
+TEST(HostileAutomation, OutOfRangeParameterValuesKeepTheOutputFinite)
+{
+  // Normalised values far outside 0..1, as a broken automation lane or a damaged
+  // program file sends them; parameters are not clamped below their minimum, so
+  // the chain itself must stay finite with whatever value arrives.
+  const float values[] = {-3.0e38f, -1.0e8f, -1000.0f, -1.0f, -1.0e-40f, 2.0f, 1.0e8f, 3.0e38f};
+  Noise noise(5);
+  std::vector<double> signal(2048);
+  for (double& s : signal)
+    s = noise.Next();
+  for (int param = 0; param < 6; ++param)
+    for (float v : values)
+    {
+      SCOPED_TRACE(testing::Message() << "parameter " << param << " at " << v);
+      Host host;
+      ASSERT_TRUE(host.Start(44100.0, 512));
+      AEffect* e = host.Effect();
+      e->setParameter(e, param, v);
+      const auto out = host.Process(Callback::kDouble, Mono(signal), 0, signal.size(), 512);
+      EXPECT_EQ(FirstBadSample(out[0], Callback::kDouble), -1);
+      // Back in range, the instance sounds as it should again.
+      e->setParameter(e, param, 0.5f);
+      const auto after = host.Process(Callback::kDouble, Mono(signal), 0, signal.size(), 512);
+      EXPECT_EQ(FirstBadSample(after[0], Callback::kDouble), -1);
+      EXPECT_LE(Peak(after[0]), kCeiling);
+    }
+}
