@@ -177,9 +177,13 @@ intptr_t IEffectVST::Dispatch(int32_t opCode, int32_t idx, intptr_t value, void*
     {
       const VstEvents* events = static_cast<const VstEvents*>(ptr);
       if (!events) return 0;
+      // The record declares two entries, but hosts allocate it for numEvents of them:
+      // indexing through a plain pointer says so (the declared array would be
+      // overrun by the third event).
+      VstEvent* const* list = events->events;
       for (int32_t i = 0; i < events->numEvents; ++i)
       {
-        VstEvent* ev = events->events[i];
+        VstEvent* ev = list[i];
         if (!ev) continue;
         if (ev->type == kVstMidiType)
         {

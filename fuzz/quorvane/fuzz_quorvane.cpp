@@ -63,7 +63,7 @@ intptr_t Host(AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, float)
 std::unique_ptr<char[]> Text(const std::vector<uint8_t>& bytes)
 {
   std::unique_ptr<char[]> t(new char[bytes.size() + 1]);
-  std::memcpy(t.get(), bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(t.get(), bytes.data(), bytes.size());
   t[bytes.size()] = '\0';
   return t;
 }
@@ -248,9 +248,10 @@ struct Session
       std::vector<std::vector<char>> dumps(static_cast<size_t>(count));
       const size_t listBytes =
           offsetof(VstEvents, events) + sizeof(VstEvent*) * size_t(count > 2 ? count : 2);
-      std::unique_ptr<uint8_t[]> list(new uint8_t[listBytes]());
-      VstEvents* events = reinterpret_cast<VstEvents*>(list.get());
+      std::unique_ptr<uint8_t[]> storage(new uint8_t[listBytes]());
+      VstEvents* events = reinterpret_cast<VstEvents*>(storage.get());
       events->numEvents = count;
+      VstEvent** list = events->events; // allocated for count entries, declared with two
       for (int k = 0; k < count; ++k)
       {
         VstEvent* ev;
@@ -274,7 +275,7 @@ struct Session
             b = char(in.U8());
           ev = reinterpret_cast<VstEvent*>(&m);
         }
-        events->events[k] = ev;
+        list[k] = ev;
       }
       D(effProcessEvents, 0, 0, events);
       break;
