@@ -116,6 +116,11 @@ const Golden kGolden[] = {
      {0x1.140a74468252ap-4, 0x1.e3db04ee6ecc5p-5, 0x1.fffb0414fd7aep-3, 0x1.b5309ab557dep-3}},
 };
 
+void PrintTo(const Golden& g, std::ostream* os)
+{
+  *os << g.rate << " Hz, " << CallbackName(g.cb);
+}
+
 class GoldenRender : public ::testing::TestWithParam<Golden>
 {
 };
