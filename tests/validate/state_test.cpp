@@ -1,7 +1,9 @@
 // State as a validating host exercises it: chunks that survive any parameter values
 // byte for byte, programs switched and renamed between blocks, and every
 // parameter's display text accepted back as its value.
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "tests/validate/ValidationHost.h"
 
@@ -131,4 +133,57 @@ TEST(ValidatedState, EveryParameterDisplayTextRoundTrips)
       // text holds the whole value.
       EXPECT_NEAR(e->getParameter(e, idx), value, 1e-6);
     }
+}
+
+TEST(ValidatedState, ProgramsAndChunksChangeWhileTheAudioThreadProcesses)
+{
+  // The host's UI thread saves, restores, switches and renames while its audio
+  // thread keeps processing: every block stays finite, and the last restore wins.
+  Host host;
+  ASSERT_TRUE(host.Start(48000.0, 256));
+  AEffect* e = host.Effect();
+  std::atomic<bool> stop{false};
+  std::atomic<long> badBlocks{0}, blocks{0};
+  std::thread audio(
+      [&]
+      {
+        Noise noise(17);
+        std::vector<float> in(256), out0(256), out1(256);
+        for (float& s : in)
+          s = float(noise.Next());
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out0.data(), out1.data()};
+        while (!stop.load() || blocks.load() < 200)
+        {
+          e->processReplacing(e, ins, outs, 256);
+          for (float s : out0)
+            if (!std::isfinite(s) || std::fabs(s) > 16.0f)
+            {
+              ++badBlocks;
+              break;
+            }
+          ++blocks;
+        }
+      });
+
+  Noise noise(23);
+  std::vector<float> saved;
+  for (int round = 0; round < 300; ++round)
+  {
+    const bool bank = round % 2 == 0;
+    Randomise(e, noise);
+    saved = Parameters(e);
+    const std::vector<uint8_t> chunk = host.GetChunk(bank);
+    char name[32];
+    std::snprintf(name, sizeof(name), "Round %d", round);
+    host.Dispatch(effSetProgramName, 0, 0, name);
+    host.Dispatch(effSetProgram, 0, 0);
+    Randomise(e, noise);
+    ASSERT_TRUE(host.SetChunk(bank, chunk));
+    ASSERT_EQ(Parameters(e), saved) << "round " << round;
+  }
+  stop = true;
+  audio.join();
+  EXPECT_EQ(badBlocks.load(), 0) << "of " << blocks.load();
+  EXPECT_EQ(Parameters(e), saved);
 }
