@@ -2,9 +2,10 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
 
-.PHONY: all deps configure build test test-sanitize test-valgrind bench demo fuzz clean
+.PHONY: all deps configure build test test-sanitize test-tsan test-valgrind bench demo fuzz clean
 
 all: build
 
@@ -35,6 +36,17 @@ test-valgrind: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target Quorvane validate_lifecycle
 	scripts/run-valgrind $(BUILD)
 
+# The programs where threads meet (editor, binding, thread tests) under ThreadSanitizer.
+TSAN_TESTS = editor_tests vst2_tests thread_tests
+space := $(subst ,, )
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DQUORVANE_TSAN=ON -DQUORVANE_BENCH=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target $(TSAN_TESTS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS) \
+	        -L '^($(subst $(space),|,$(TSAN_TESTS)))$$'
+
 # libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
 FUZZ_SECONDS ?= 30
 fuzz: deps
@@ -47,13 +59,16 @@ fuzz: deps
 bench: build
 	@scripts/run-benchmarks $(BUILD)
 
-# The demo riff rendered dry and through the built Quorvane.so, with the summaries.
+# The demo riff rendered dry and through the built Quorvane.so, with the summaries, its
+# small-signal response and a picture of its editor (on a virtual display when none is set).
 RENDER = $(BUILD)/tools/render/quorvane-render
+ON_DISPLAY = $(if $(DISPLAY),,xvfb-run -a)
 demo: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target Quorvane quorvane-render
 	@mkdir -p out
 	$(RENDER) --demo --bypass out/demo-dry.wav
-	$(RENDER) --demo out/demo-wet.wav
+	$(RENDER) --demo out/demo-wet.wav --response out/response.png
+	$(ON_DISPLAY) $(RENDER) --snapshot out/editor.png
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) out
