@@ -55,6 +55,15 @@ void ForConnectedChannels(const UTL_PtrList<Channel>& list, int first, int count
   });
 }
 
+// An unconnected input reads its scratch buffer, which may still hold the last
+// block converted from the host's single-precision buffer: it is cleared so that the
+// channel reads as silence rather than repeating that block.
+void ReadSilence(IEffectBase::InChannel* ch)
+{
+  std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
+  *ch->mSrc = ch->mScratchBuf.Get();
+}
+
 // Output i = input i below both channel counts, silence on the further outputs.
 // Missing host buffers are skipped (outputs) or read as silence (inputs).
 template <class T>
@@ -269,7 +278,7 @@ void IEffectBase::LimitToStereoIO()
   {
     InChannel* ch = mInChannels.Get(i);
     ch->mConnected = false;
-    *ch->mSrc = ch->mScratchBuf.Get();
+    ReadSilence(ch);
   }
   for (int i = 2; i < NOutChannels(); ++i)
     mOutChannels.Get(i)->mConnected = true;
@@ -279,7 +288,7 @@ void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
   ForChannels(mInChannels, idx, n, [&](InChannel* ch) {
     ch->mConnected = connected;
-    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+    if (!connected) ReadSilence(ch);
   });
 }
 

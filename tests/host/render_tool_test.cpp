@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,6 @@ TEST(RenderArgs, RejectsEveryMalformedCommandLine)
       {{"--demo", "o.wav", "--param", "=0.5"}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--param", "Drive="}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--plugin", ""}, "--plugin needs a path"},
-      {{"--save", "x.wav"}, "--save expects a .fxp or .fxb file"},
-      {{"--load", "a.fxp"}, "need an INPUT and an OUTPUT"},
-      {{"--bypass", "--save", "x.fxp"}, "--bypass loads no plug-in"},
       // Pictures: PNG names only, a plug-in to picture, and no half-given audio files.
       {{"--snapshot"}, "--snapshot needs a value"},
       {{"--snapshot", "editor.jpg"}, "--snapshot expects a .png file, got 'editor.jpg'"},
@@ -94,6 +92,9 @@ TEST(RenderArgs, RejectsEveryMalformedCommandLine)
       {{"--demo", "--response", "r.png"}, "--demo needs an OUTPUT"},
       {{"--response", "r.png", "--response-level", "0"}, "--response-level expects -100 to -6"},
       {{"--response", "r.png", "--response-level", "-120"}, "--response-level expects"},
+      {{"--save", "x.wav"}, "--save expects a .fxp or .fxb file"},
+      {{"--load", "a.fxp"}, "need an INPUT and an OUTPUT"},
+      {{"--bypass", "--save", "x.fxp"}, "--bypass loads no plug-in"},
   };
   for (const Case& c : cases)
   {
@@ -246,10 +247,11 @@ TEST(RenderTool, BypassWritesTheRiffAndTheSummaryLine)
 
 TEST(RenderTool, ProgressBarOnlyOnATerminal)
 {
-  // One-frame blocks make the render long enough for the bar; script(1) gives
-  // the tool a terminal.
-  const std::string out = TempPath("slow.wav");
-  const std::string args = "--demo --block 1 --plugin /usr/lib/vst/3BandEQ-vst.so " + out;
+  // The bar's clock advances a second per block, however fast the render runs;
+  // script(1) gives the tool a terminal.
+  const std::string out = TempPath("bar.wav");
+  const std::string args = "--demo --plugin /usr/lib/vst/3BandEQ-vst.so " + out;
+  setenv("QUORVANE_RENDER_PROGRESS_STEP", "1", 1);
   const std::string cmd = "script -qec \"" + std::string(QUORVANE_RENDER_TOOL) + " " + args + "\" /dev/null";
   FILE* f = popen(cmd.c_str(), "r");
   ASSERT_NE(f, nullptr);
@@ -260,7 +262,8 @@ TEST(RenderTool, ProgressBarOnlyOnATerminal)
   EXPECT_NE(terminal.find("[#"), std::string::npos) << terminal;
   EXPECT_NE(terminal.find("%"), std::string::npos);
 
-  const ToolRun piped = RunTool(args);
+  const ToolRun piped = RunTool(args); // without a terminal, whatever the clock
+  unsetenv("QUORVANE_RENDER_PROGRESS_STEP");
   ASSERT_EQ(piped.status, 0) << piped.output;
   EXPECT_EQ(piped.output.find("[#"), std::string::npos) << piped.output;
 }

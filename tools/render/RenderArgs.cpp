@@ -36,7 +36,7 @@ const char* RenderUsage()
   return "usage: quorvane-render [options] INPUT OUTPUT\n"
          "       quorvane-render [options] --demo OUTPUT\n"
          "       quorvane-render [options] (--snapshot FILE.png | --response FILE.png)...\n"
-         "       quorvane-render [options] (--save FILE | --list-programs)...\n"
+         "       quorvane-render [options] --save FILE | --list-programs   (no rendering)\n"
          "Renders an audio file (WAV, FLAC or AIFF; mono or stereo) through a VST 2 plug-in.\n"
          "  --plugin PATH        the plug-in .so (default: the built Quorvane.so)\n"
          "  --demo               use the built-in guitar riff (10 s, mono) as input\n"
@@ -47,21 +47,21 @@ const char* RenderUsage()
          "  --block N            frames per process call, 1 to 65536 (default 512)\n"
          "  --precision float|double   process callback to use (default float)\n"
          "  --bypass             write the input unchanged, without loading a plug-in\n"
-         "  --load FILE          apply a program (.fxp) or bank (.fxb) file before the\n"
-         "                       --param settings; refused when made for another plug-in\n"
-         "  --save FILE          write the plug-in's state after the settings to FILE.fxp\n"
-         "                       (current program) or FILE.fxb (every program)\n"
-         "  --list-programs      print the plug-in's programs (* marks the current one)\n"
          "  --snapshot FILE.png  open the plug-in's X11 editor and save a picture of it\n"
          "                       (needs a display; run under xvfb-run -a when there is none)\n"
          "  --response FILE.png  draw the plug-in's small-signal magnitude response\n"
          "                       (an impulse into input 1, 20 Hz to 20 kHz)\n"
          "  --response-level DB  the impulse's peak, -100 to -6 dBFS (default -40); lower\n"
          "                       keeps a distortion closer to linear\n"
+         "  --load FILE          apply a program (.fxp) or bank (.fxb) file before the\n"
+         "                       --param settings; refused when made for another plug-in\n"
+         "  --save FILE          write the plug-in's state after the settings to FILE.fxp\n"
+         "                       (current program) or FILE.fxb (every program)\n"
+         "  --list-programs      print the plug-in's programs (* marks the current one)\n"
          "  -h, --help           this text\n"
          "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n"
-         "With --snapshot, --response, --save or --list-programs no audio files are needed;\n"
-         "given, they are rendered too, and the pictures show the plug-in at the same settings.\n";
+         "With --snapshot or --response no audio files are needed; given, they are rendered\n"
+         "first and the pictures show the plug-in at the same settings.\n";
 }
 
 bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::string* error)
@@ -196,10 +196,9 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
   }
   const bool pictures = !args->snapshot.empty() || !args->response.empty();
   const bool programWork = !args->load.empty() || !args->save.empty() || args->listPrograms;
-  if (args->bypass && (pictures || programWork))
+  if (pictures && args->bypass)
   {
-    *error = pictures ? "--bypass loads no plug-in, so there is nothing to picture"
-                      : "--bypass loads no plug-in; it cannot take --load, --save or --list-programs";
+    *error = "--bypass loads no plug-in, so there is nothing to picture";
     return false;
   }
   if (!args->snapshot.empty() && args->snapshot == args->response)
@@ -207,9 +206,17 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
     *error = "--snapshot and --response name the same file";
     return false;
   }
+  if (args->bypass && programWork)
+  {
+    *error = "--bypass loads no plug-in; it cannot take --load, --save or --list-programs";
+    return false;
+  }
   // Pictures, saving or listing alone need no audio.
-  const bool withoutAudio = pictures || !args->save.empty() || args->listPrograms;
-  if (withoutAudio && !args->demo && files.empty()) return true;
+  if (files.empty() && !args->demo && (pictures || !args->save.empty() || args->listPrograms))
+  {
+    args->render = false;
+    return true;
+  }
   const size_t want = args->demo ? 1 : 2;
   if (files.size() != want)
   {

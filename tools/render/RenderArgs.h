@@ -9,7 +9,7 @@ struct RenderArgs
 {
   std::string plugin;  // empty: the built Quorvane.so
   std::string input;   // empty with demo
-  std::string output;    // empty when only pictures or programs are asked for
+  std::string output;    // empty when only pictures are asked for
   std::string snapshot;  // --snapshot: the editor as a PNG
   std::string response;  // --response: the small-signal response as a PNG
   double responseLevelDb = -40.0;  // peak of the response's impulse, dBFS
@@ -23,6 +23,8 @@ struct RenderArgs
   std::string load; // a program or bank file applied before the parameters
   std::string save; // .fxp or .fxb written after the parameters are set
   bool listPrograms = false;
+  // False when only --save or --list-programs was asked for, without audio files.
+  bool render = true;
 };
 
 // Parses argv[1..argc-1]. On failure returns false and sets error to a message
