@@ -53,13 +53,16 @@ fuzz: deps
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
 
-# The demo riff rendered dry and through the built Quorvane.so, with the summaries.
+# The demo riff rendered dry and through the built Quorvane.so, with the summaries, its
+# small-signal response and a picture of its editor (on a virtual display when none is set).
 RENDER = $(BUILD)/tools/render/quorvane-render
+ON_DISPLAY = $(if $(DISPLAY),,xvfb-run -a)
 demo: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target Quorvane quorvane-render
 	@mkdir -p out
 	$(RENDER) --demo --bypass out/demo-dry.wav
-	$(RENDER) --demo out/demo-wet.wav
+	$(RENDER) --demo out/demo-wet.wav --response out/response.png
+	$(ON_DISPLAY) $(RENDER) --snapshot out/editor.png
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) out

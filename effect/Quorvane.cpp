@@ -1,4 +1,5 @@
 #include "effect/Quorvane.h"
+#include "effect/QuorvaneIdentity.h"
 
 #include "editor/IGraphics.h"
 
@@ -8,21 +9,16 @@
 namespace
 {
 
-constexpr int FourCC(char a, char b, char c, char d)
-{
-  return int((uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
-             (uint32_t(uint8_t(c)) << 8) | uint32_t(uint8_t(d)));
-}
+using QuorvaneIdentity::kEffectName;
+using QuorvaneIdentity::kMfrID;
+using QuorvaneIdentity::kMfrName;
+using QuorvaneIdentity::kProductName;
+using QuorvaneIdentity::kUniqueID;
+using QuorvaneIdentity::kVersion;
 
-// Identity handed to the plug-in base.
+// Identity handed to the plug-in base (names and numbers in QuorvaneIdentity.h).
 constexpr const char* kChannelIO = "1-1 2-2";
 constexpr int kNumPresets = 1;
-constexpr const char* kEffectName = "Quorvane";
-constexpr const char* kProductName = "";
-constexpr const char* kMfrName = "halvercombe";
-constexpr int kVersion = 0x00020300; // v2.3.0
-constexpr int kUniqueID = FourCC('q', 'v', 'x', '1');
-constexpr int kMfrID = FourCC('H', 'l', 'v', 'c');
 constexpr int kLatency = 0;
 
 // Normalises the level curve so that "Level" 0 maps to zero gain.
@@ -143,8 +139,8 @@ constexpr int kChunk = 128;
 std::atomic<uint32_t> Quorvane::rand_state{1};
 
 Quorvane::Quorvane(IEffectInstanceInfo info)
-    : QuorvaneBinding(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName, kMfrName,
-                 kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
+    : QuorvaneBinding(info, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName,
+                      kMfrName, kVersion, kUniqueID, kMfrID, kLatency, false, false, false, 0),
       mCurrentRate(GetSampleRate())
 {
   GetParam(kLevel)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);

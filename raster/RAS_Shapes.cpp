@@ -411,6 +411,34 @@ double AAHeight(double r, int64_t x)
   return int64_t(y + 0.5) >= x ? y : -1;
 }
 
+// Weight the outline's column walk gives the pixel at offsets (x, v), x <= X: the inner pixel
+// of column x takes 1 - frac(y), the outer one frac(y). -1 when column x does not reach row v.
+int AAColumnWeight(const CircleGeom& g, int w, int64_t x, int64_t v)
+{
+  const double y = AAHeight(g.r, x);
+  const int64_t yi = int64_t(y);
+  const int wo = int((y - double(yi)) * w);
+  if (v == yi) return w - wo;
+  if (v == yi + 1) return wo;
+  return -1;
+}
+
+// The outline's pixel at offsets (x, v) of column x, mirrored into the four quadrants. Near the
+// diagonal (v <= X too) the pixel is also the mirror image of column v's pixel (v, x), and the
+// two columns' heights give it different weights: both copies take the larger, and a copy that
+// column v does not reach is drawn here, so the outline stays eight-way symmetric while each
+// pixel is still combined once.
+void AAOutlinePixel(const ClipPen& cp, const CircleGeom& g, int64_t X, int64_t x, int64_t v, int wt)
+{
+  if (v <= X && v != x)
+  {
+    const int mirror = AAColumnWeight(g, cp.pen.w, v, x);
+    wt = std::max(wt, mirror);
+    if (mirror < 0) cp.Put4(g.cx, g.cy, v, x, wt);
+  }
+  cp.Put4(g.cx, g.cy, x, v, wt);
+}
+
 // Columns |x| <= X carry the top and bottom of the circle, rows |y| <= X its sides; a side
 // pixel is drawn only beyond column X, so nothing is drawn twice.
 void AACircle(const ClipPen& cp, const CircleGeom& g, bool fill)
@@ -424,18 +452,19 @@ void AACircle(const ClipPen& cp, const CircleGeom& g, bool fill)
     const int64_t yi = int64_t(y);
     const int wo = int((y - double(yi)) * w), wi = w - wo;
     // Column pair: top and bottom.
-    for (int side = 0; side < (x ? 2 : 1); ++side)
+    if (!fill)
     {
-      const int64_t col = side ? g.cx - x : g.cx + x;
-      if (fill) cp.VSpan(col, g.cy - yi, g.cy + yi, w);
-      else
-      {
-        cp.Put(col, g.cy + yi, wi);
-        if (yi) cp.Put(col, g.cy - yi, wi);
-      }
-      cp.Put(col, g.cy + yi + 1, wo);
-      cp.Put(col, g.cy - yi - 1, wo);
+      AAOutlinePixel(cp, g, X, x, yi, wi);
+      AAOutlinePixel(cp, g, X, x, yi + 1, wo);
     }
+    else
+      for (int side = 0; side < (x ? 2 : 1); ++side)
+      {
+        const int64_t col = side ? g.cx - x : g.cx + x;
+        cp.VSpan(col, g.cy - yi, g.cy + yi, w);
+        cp.Put(col, g.cy + yi + 1, wo);
+        cp.Put(col, g.cy - yi - 1, wo);
+      }
     // Row pair: left and right, beyond column X.
     for (int side = 0; side < (x ? 2 : 1); ++side)
     {

@@ -80,6 +80,16 @@ TEST(RenderArgs, RejectsEveryMalformedCommandLine)
       {{"--demo", "o.wav", "--param", "=0.5"}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--param", "Drive="}, "NAME=VALUE"},
       {{"--demo", "o.wav", "--plugin", ""}, "--plugin needs a path"},
+      // Pictures: PNG names only, a plug-in to picture, and no half-given audio files.
+      {{"--snapshot"}, "--snapshot needs a value"},
+      {{"--snapshot", "editor.jpg"}, "--snapshot expects a .png file, got 'editor.jpg'"},
+      {{"--response", "out/.png"}, "--response expects a .png file"},
+      {{"--bypass", "--response", "r.png"}, "--bypass loads no plug-in"},
+      {{"--snapshot", "a.png", "--response", "a.png"}, "name the same file"},
+      {{"--response", "r.png", "in.wav"}, "need an INPUT and an OUTPUT"},
+      {{"--demo", "--response", "r.png"}, "--demo needs an OUTPUT"},
+      {{"--response", "r.png", "--response-level", "0"}, "--response-level expects -100 to -6"},
+      {{"--response", "r.png", "--response-level", "-120"}, "--response-level expects"},
   };
   for (const Case& c : cases)
   {
@@ -114,6 +124,18 @@ TEST(RenderArgs, AcceptsTheDocumentedForms)
   EXPECT_EQ(a.input, "in.aiff");
   EXPECT_EQ(a.block, 512);
   EXPECT_FALSE(a.doublePrecision);
+
+  // Pictures alone need no audio files.
+  ASSERT_TRUE(Parse({"--snapshot", "e.png", "--response", "out/R.PNG"}, &a, &error)) << error;
+  EXPECT_EQ(a.snapshot, "e.png");
+  EXPECT_EQ(a.response, "out/R.PNG");
+  EXPECT_TRUE(a.input.empty());
+  EXPECT_TRUE(a.output.empty());
+  EXPECT_EQ(a.responseLevelDb, -40.0);
+  ASSERT_TRUE(Parse({"--demo", "--response", "r.png", "--response-level", "-80", "wet.wav"}, &a, &error))
+      << error;
+  EXPECT_EQ(a.output, "wet.wav");
+  EXPECT_EQ(a.responseLevelDb, -80.0);
 
   ASSERT_TRUE(Parse({"--help"}, &a, &error));
   EXPECT_TRUE(a.help);

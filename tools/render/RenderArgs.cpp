@@ -1,5 +1,6 @@
 #include "tools/render/RenderArgs.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -7,6 +8,15 @@
 
 namespace
 {
+// A name ending in ".png" (any case) after something that is not a folder separator.
+bool IsPngName(const std::string& path)
+{
+  if (path.size() < 5 || path[path.size() - 5] == '/') return false;
+  std::string ext = path.substr(path.size() - 4);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".png";
+}
+
 bool ParseNumber(const char* text, double* out)
 {
   if (!text || !*text) return false;
@@ -23,6 +33,7 @@ const char* RenderUsage()
 {
   return "usage: quorvane-render [options] INPUT OUTPUT\n"
          "       quorvane-render [options] --demo OUTPUT\n"
+         "       quorvane-render [options] (--snapshot FILE.png | --response FILE.png)...\n"
          "Renders an audio file (WAV, FLAC or AIFF; mono or stereo) through a VST 2 plug-in.\n"
          "  --plugin PATH        the plug-in .so (default: the built Quorvane.so)\n"
          "  --demo               use the built-in guitar riff (10 s, mono) as input\n"
@@ -33,8 +44,16 @@ const char* RenderUsage()
          "  --block N            frames per process call, 1 to 65536 (default 512)\n"
          "  --precision float|double   process callback to use (default float)\n"
          "  --bypass             write the input unchanged, without loading a plug-in\n"
+         "  --snapshot FILE.png  open the plug-in's X11 editor and save a picture of it\n"
+         "                       (needs a display; run under xvfb-run -a when there is none)\n"
+         "  --response FILE.png  draw the plug-in's small-signal magnitude response\n"
+         "                       (an impulse into input 1, 20 Hz to 20 kHz)\n"
+         "  --response-level DB  the impulse's peak, -100 to -6 dBFS (default -40); lower\n"
+         "                       keeps a distortion closer to linear\n"
          "  -h, --help           this text\n"
-         "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n";
+         "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n"
+         "With --snapshot or --response no audio files are needed; given, they are rendered\n"
+         "first and the pictures show the plug-in at the same settings.\n";
 }
 
 bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::string* error)
@@ -118,6 +137,29 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
         return false;
       }
     }
+    else if (a == "--snapshot" || a == "--response")
+    {
+      const char* v = value(i, a.c_str());
+      if (!v) return false;
+      if (!IsPngName(v))
+      {
+        *error = a + " expects a .png file, got '" + v + "'";
+        return false;
+      }
+      (a == "--snapshot" ? args->snapshot : args->response) = v;
+    }
+    else if (a == "--response-level")
+    {
+      const char* v = value(i, "--response-level");
+      if (!v) return false;
+      double db = 0.0;
+      if (!ParseNumber(v, &db) || db < -100.0 || db > -6.0)
+      {
+        *error = std::string("--response-level expects -100 to -6 dBFS, got '") + v + "'";
+        return false;
+      }
+      args->responseLevelDb = db;
+    }
     else if (a.size() > 1 && a[0] == '-')
     {
       *error = "unknown option '" + a + "'";
@@ -126,6 +168,18 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
     else
       files.push_back(a);
   }
+  const bool pictures = !args->snapshot.empty() || !args->response.empty();
+  if (pictures && args->bypass)
+  {
+    *error = "--bypass loads no plug-in, so there is nothing to picture";
+    return false;
+  }
+  if (!args->snapshot.empty() && args->snapshot == args->response)
+  {
+    *error = "--snapshot and --response name the same file";
+    return false;
+  }
+  if (pictures && !args->demo && files.empty()) return true;  // pictures only
   const size_t want = args->demo ? 1 : 2;
   if (files.size() != want)
   {

@@ -9,7 +9,10 @@ struct RenderArgs
 {
   std::string plugin;  // empty: the built Quorvane.so
   std::string input;   // empty with demo
-  std::string output;
+  std::string output;    // empty when only pictures are asked for
+  std::string snapshot;  // --snapshot: the editor as a PNG
+  std::string response;  // --response: the small-signal response as a PNG
+  double responseLevelDb = -40.0;  // peak of the response's impulse, dBFS
   bool demo = false;
   bool bypass = false;  // write the input unchanged, without loading a plug-in
   bool help = false;

@@ -14,6 +14,7 @@
 
 #include "tools/render/DemoRiff.h"
 #include "tools/render/RenderArgs.h"
+#include "tools/render/RenderPictures.h"
 #include "tools/render/VstHost.h"
 
 #ifndef QUORVANE_DEFAULT_PLUGIN
@@ -179,11 +180,12 @@ int main(int argc, char** argv)
   }
 
   Source source;
-  if (args.demo)
+  const bool audio = !args.output.empty();  // false: pictures only
+  if (audio && args.demo)
   {
     if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
   }
-  else
+  else if (audio)
   {
     if (!source.OpenFile(args.input, &error)) return Fail(error);
     if (args.rate > 0.0 && args.rate != source.Rate())
@@ -191,11 +193,11 @@ int main(int argc, char** argv)
                   std::to_string(int(source.Rate())) + " Hz (no resampling)");
   }
   const int channels = source.Channels();
-  const double rate = source.Rate();
+  const double rate = audio ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
   const int block = args.block;
 
   int format = 0;
-  if (!OutputFormat(args.output, &format))
+  if (audio && !OutputFormat(args.output, &format))
     return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
@@ -214,7 +216,7 @@ int main(int argc, char** argv)
     if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
-    if (channels == 1)
+    if (audio && channels == 1)
     {
       // A mono track: tell the plug-in so; its second input stays silent.
       VstSpeakerArrangement in{}, out{};
@@ -237,6 +239,7 @@ int main(int argc, char** argv)
     pluginName = plugin.EffectName();
     if (pluginName.empty()) pluginName = path;
   }
+  if (!audio) return RenderPictures(plugin, args, rate, block, &error) ? 0 : Fail(error);
 
   SF_INFO outInfo{};
   outInfo.samplerate = int(std::lround(rate));
@@ -308,11 +311,6 @@ int main(int argc, char** argv)
   }
   progress.Finish();
   const bool closeFailed = sf_close(outFile) != 0;
-  if (!args.bypass)
-  {
-    plugin.Suspend();
-    plugin.Unload();
-  }
   if (writeFailed || closeFailed) return Fail("writing " + args.output + " failed");
 
   const double seconds = double(done) / rate;
@@ -323,5 +321,7 @@ int main(int argc, char** argv)
   std::printf("%s: %.2f s, %d Hz, %d ch, block %d, %s | in %s | out %s | %s -> %s\n", pluginName.c_str(),
               seconds, int(std::lround(rate)), channels, block, args.doublePrecision ? "double" : "float",
               inMeter.Text().c_str(), outMeter.Text().c_str(), speed, args.output.c_str());
+  // The pictures show the plug-in at the settings just rendered.
+  if (!args.bypass && !RenderPictures(plugin, args, rate, block, &error)) return Fail(error);
   return 0;
 }
