@@ -18,17 +18,18 @@ template <class F> void OnOtherThread(F f)
 // index as the effect drives its LED.
 struct GainAndLed
 {
+  std::vector<std::string> log; // outlives the controls
   TestEffect fx{"1-1", 4};
-  HeadlessGraphics g{&fx, 100, 100};
-  std::vector<std::string> log;
+  HeadlessGraphics* g = new HeadlessGraphics(&fx, 100, 100); // owned by fx once attached
   ProbeControl* gain = new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &log, "gain");
   ProbeControl* led = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &log, "led");
   int ledIdx = -1;
   GainAndLed()
   {
     InitTestParams(fx);
-    g.AttachControl(gain);
-    ledIdx = g.AttachControl(led);
+    g->AttachControl(gain);
+    ledIdx = g->AttachControl(led);
+    fx.AttachGraphics(g);
   }
 };
 } // namespace
@@ -37,7 +38,7 @@ TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
 {
   GainAndLed t;
   TestEffect& fx = t.fx;
-  HeadlessGraphics& g = t.g;
+  HeadlessGraphics& g = *t.g;
   ProbeControl *gain = t.gain, *led = t.led;
   const int ledIdx = t.ledIdx;
   IRECT dirty, all(0, 0, 100, 100);
@@ -91,6 +92,13 @@ TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
   g.ApplyPendingFromPlug();
   EXPECT_EQ(gain->GetValue(), 0.7);
 
+  // So is a host value that waited when the user turns the control.
+  OnOtherThread([&] { g.SetParameterFromPlug(0, 0.1, true); });
+  gain->SetValueFromUserInput(0.9);
+  g.ApplyPendingFromPlug();
+  EXPECT_EQ(gain->GetValue(), 0.9);
+  EXPECT_EQ(fx.GetParam(0)->GetNormalized(), 0.9);
+
   // Rebuilding the controls while values wait: they land on the new controls.
   OnOtherThread([&] { g.SetControlFromPlug(ledIdx, 1.0); });
   g.Resize(100, 100);
@@ -134,7 +142,7 @@ TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
 TEST(EditorUIThread, NoValueIsLostWhileTheWindowOpensAndCloses)
 {
   GainAndLed t;
-  HeadlessGraphics& g = t.g;
+  HeadlessGraphics& g = *t.g;
   ProbeControl *gain = t.gain, *led = t.led;
   const int ledIdx = t.ledIdx;
 
