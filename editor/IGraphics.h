@@ -54,6 +54,9 @@ public:
   void ApplyPendingFromPlug();
   // The window is going: applies what is pending; pushes then apply directly again.
   void EndUIThread();
+  // A user's change to the parameter: a host value still waiting is older and must not
+  // land on top of it. (A host push racing with the change may still land after it.)
+  void DropPendingParameter(int paramIdx) { mPendingParams.Discard(paramIdx); }
   // True on the thread that owns the controls while a window exists.
   bool IsUIThread() const
   {
