@@ -7,6 +7,7 @@
 #include <jack/midiport.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +55,8 @@ struct Child
     if (pid < 0) return false;
     if (pid == 0)
     {
+      // A test that dies must not leave a server or app behind.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
       for (const std::string& e : env)
         putenv(const_cast<char*>(e.c_str()));
       FILE* f = std::freopen(logPath.c_str(), "w", stderr);
@@ -120,6 +123,7 @@ struct Rig
   std::atomic<size_t> recordedFrames{0};
   std::atomic<int64_t> recStart{-1};
   std::atomic<bool> midiSent{false};
+  std::atomic<int> xruns{0};
 
   static jack_client_t* Open(const std::string& server, const char* name)
   {
@@ -132,13 +136,18 @@ struct Rig
   {
     src = Open(server, "qtest_src");
     rec = Open(server, "qtest_rec");
-    if (!src || !rec) return false;
+    if (!src || !rec)
+    {
+      std::fprintf(stderr, "test clients could not open (%p %p)\n", (void*)src, (void*)rec);
+      return false;
+    }
     play = jack_port_register(src, "play", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
     midi = jack_port_register(src, "midi", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     recIn = jack_port_register(rec, "rec", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     recorded.assign(size_t(10 * 48000), 0.0f);
     jack_set_process_callback(src, SrcProcess, this);
     jack_set_process_callback(rec, RecProcess, this);
+    jack_set_xrun_callback(src, Xrun, this);
     return play && midi && recIn && jack_activate(src) == 0 && jack_activate(rec) == 0;
   }
 
@@ -165,16 +174,25 @@ struct Rig
     return 0;
   }
 
+  // Each cycle's block lands at its frame time's place from the first armed cycle,
+  // so a cycle the server runs out of order or late cannot shift the recording.
   static int RecProcess(jack_nframes_t n, void* arg)
   {
     Rig* r = static_cast<Rig*>(arg);
-    if (r->playStart.load() < 0) return 0;
-    if (r->recStart.load() < 0) r->recStart.store(jack_last_frame_time(r->rec));
+    if (!r->go.load()) return 0;
+    const int64_t now = jack_last_frame_time(r->rec);
+    if (r->recStart.load() < 0) r->recStart.store(now);
+    const int64_t at = now - r->recStart.load();
+    if (at < 0 || at + int64_t(n) > int64_t(r->recorded.size())) return 0;
     const float* in = static_cast<const float*>(jack_port_get_buffer(r->recIn, n));
-    const size_t at = r->recordedFrames.load();
-    const size_t k = std::min(size_t(n), r->recorded.size() - at);
-    std::memcpy(r->recorded.data() + at, in, k * sizeof(float));
-    r->recordedFrames.store(at + k);
+    std::memcpy(r->recorded.data() + at, in, n * sizeof(float));
+    r->recordedFrames.store(size_t(at + n));
+    return 0;
+  }
+
+  static int Xrun(void* arg)
+  {
+    static_cast<Rig*>(arg)->xruns.fetch_add(1);
     return 0;
   }
 
@@ -275,17 +293,32 @@ struct JackApp : ::testing::Test
         << app.Output();
   }
 
-  // Connects the rig around the app and plays the chord through it; returns what came back.
-  std::vector<float> PlayThrough(Rig& rig, const std::vector<float>& chord)
+  // Connects the rig around the app and plays the chord through it; returns what
+  // came back. xrun tells whether the server reported one meanwhile: a cycle the
+  // app may have missed on a busy machine, live audio rather than a fault of the app.
+  std::vector<float> PlayThrough(Rig& rig, const std::vector<float>& chord, bool* xrun)
   {
     rig.signal = chord;
     EXPECT_EQ(jack_connect(rig.src, "qtest_src:play", "Quorvane:in_1"), 0);
     EXPECT_EQ(jack_connect(rig.src, "Quorvane:out_1", "qtest_rec:rec"), 0);
+    const int xrunsBefore = rig.xruns.load();
     rig.go.store(true);
-    EXPECT_TRUE(WaitFor([&] { return rig.recordedFrames.load() >= chord.size(); }, 30.0));
-    EXPECT_EQ(rig.recStart.load(), rig.playStart.load())
-        << "the recording starts in the cycle the chord does";
-    return std::vector<float>(rig.recorded.begin(), rig.recorded.begin() + long(chord.size()));
+    const bool done = WaitFor(
+        [&]
+        {
+          const int64_t start = rig.playStart.load(), rec = rig.recStart.load();
+          return start >= 0 && rec >= 0 &&
+                 int64_t(rig.recordedFrames.load()) >= start - rec + int64_t(chord.size());
+        },
+        30.0);
+    EXPECT_TRUE(done);
+    // Xruns are reported on the server's notification thread, a little later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    *xrun = rig.xruns.load() != xrunsBefore;
+    if (!done) return std::vector<float>(chord.size(), 0.0f);
+    const long from = long(rig.playStart.load() - rig.recStart.load());
+    return std::vector<float>(rig.recorded.begin() + from,
+                              rig.recorded.begin() + from + long(chord.size()));
   }
 
   std::string StatePath() const { return dir + "/quorvane/state"; }
@@ -304,12 +337,22 @@ struct JackApp : ::testing::Test
     return v;
   }
 
+  void StopApp()
+  {
+    app.Signal(SIGTERM);
+    if (app.Wait() == -2) app.Signal(SIGKILL);
+    app.Wait();
+  }
+
   void TearDown() override
   {
-    app.Signal(SIGKILL);
-    app.Wait();
+    StopApp();
+    // Stopped, not killed: the server leaves the user's JACK registry as it found it.
     jackd.Signal(SIGTERM);
+    if (jackd.Wait() == -2) jackd.Signal(SIGKILL);
     jackd.Wait();
+    // Semaphores of clients that outlived their server carry its unique name.
+    std::system(("rm -f /dev/shm/jack_sem.*_" + server + "_*").c_str());
     std::system(("rm -rf '" + dir + "'").c_str());
   }
 };
@@ -333,16 +376,31 @@ TEST_F(JackApp, PlaysExactlyAsAnOfflineRenderOfTheSamePlugin)
 {
   constexpr int kBlock = 256;
   StartServer(48000, kBlock);
-  StartApp();
-  Rig rig;
-  ASSERT_TRUE(rig.Start(server));
   const std::vector<float> chord = Chord(48000.0, 24000);
-  const std::vector<float> live = PlayThrough(rig, chord);
-  const int estimate = int((rig.playStart.load() - appSeenFrame) / kBlock);
-  int matched = -1;
-  for (int leadIn = 0; leadIn <= estimate + 40 && matched < 0; ++leadIn)
-    if (FirstDifference(live, Render(chord, 48000.0, kBlock, leadIn)) == -1) matched = leadIn;
-  EXPECT_GE(matched, 0) << "no lead-in near " << estimate << " blocks reproduces the recording";
+  std::vector<float> live;
+  int matched = -1, lastTried = 0;
+  // After an xrun a fresh app plays the chord again.
+  for (int attempt = 0; attempt < 4; ++attempt)
+  {
+    if (attempt > 0) StopApp();
+    StartApp();
+    Rig rig;
+    ASSERT_TRUE(rig.Start(server));
+    bool xrun = false;
+    live = PlayThrough(rig, chord, &xrun);
+    lastTried = int((rig.playStart.load() - appSeenFrame) / kBlock) + 40;
+    for (int leadIn = 0; leadIn <= lastTried && matched < 0; ++leadIn)
+      if (FirstDifference(live, Render(chord, 48000.0, kBlock, leadIn)) == -1) matched = leadIn;
+    if (matched >= 0 || !xrun) break;
+  }
+  if (matched < 0)
+  {
+    const std::vector<float> r = Render(chord, 48000.0, kBlock, lastTried);
+    const long i = FirstDifference(live, r);
+    std::fprintf(stderr, "first difference at %ld: %.9g vs %.9g\n", i, live[size_t(i)],
+                 r[size_t(i)]);
+  }
+  EXPECT_GE(matched, 0) << "no lead-in up to " << lastTried << " blocks reproduces the recording";
   // Not a pass-through: the overdrive changed the sound.
   EXPECT_GT(FirstDifference(live, chord), -1);
   app.Signal(SIGTERM);
@@ -356,21 +414,36 @@ TEST_F(JackApp, PlaysExactlyAsAnOfflineRenderOfTheSamePlugin)
 TEST_F(JackApp, FollowsTheServersRateAndABlockSizeChangedWhileRunning)
 {
   StartServer(44100, 256);
-  StartApp();
-  Rig rig;
-  ASSERT_TRUE(rig.Start(server));
-  ASSERT_EQ(jack_set_buffer_size(rig.src, 1024), 0);
-  ASSERT_TRUE(WaitFor([&] { return jack_get_buffer_size(rig.src) == 1024; }));
   const std::vector<float> chord = Chord(44100.0, 22050);
-  const std::vector<float> live = PlayThrough(rig, chord);
   const std::vector<float> offline = Render(chord, 44100.0, 1024);
-  ASSERT_EQ(offline.size(), live.size());
-  double worst = 0.0;
-  for (size_t i = 0; i < live.size(); ++i)
-    worst = std::max(worst, std::fabs(double(live[i]) - offline[i]));
+  const std::vector<float> wrongRate = Render(chord, 48000.0, 1024);
+  ASSERT_EQ(offline.size(), chord.size());
+  std::vector<float> live;
+  double worst = 1.0;
+  for (int attempt = 0; attempt < 4; ++attempt)
+  {
+    Rig rig;
+    if (attempt > 0)
+    {
+      StopApp();
+      jack_client_t* c = Rig::Open(server, "qtest_size");
+      ASSERT_NE(c, nullptr);
+      jack_set_buffer_size(c, 256);
+      jack_client_close(c);
+    }
+    StartApp();
+    ASSERT_TRUE(rig.Start(server));
+    ASSERT_EQ(jack_set_buffer_size(rig.src, 1024), 0);
+    ASSERT_TRUE(WaitFor([&] { return jack_get_buffer_size(rig.src) == 1024; }));
+    bool xrun = false;
+    live = PlayThrough(rig, chord, &xrun);
+    worst = 0.0;
+    for (size_t i = 0; i < live.size(); ++i)
+      worst = std::max(worst, std::fabs(double(live[i]) - offline[i]));
+    if (worst < 1e-6 || !xrun) break;
+  }
   EXPECT_LT(worst, 1e-6);
   // At 48 kHz the filters would differ by far more than that.
-  const std::vector<float> wrongRate = Render(chord, 48000.0, 1024);
   double apart = 0.0;
   for (size_t i = 0; i < live.size(); ++i)
     apart = std::max(apart, std::fabs(double(live[i]) - wrongRate[i]));
@@ -390,6 +463,9 @@ TEST_F(JackApp, ServerKilledUnderItEndsTheAppWithAMessageAndKeepsTheSound)
   const std::vector<double> kept = KeptParams();
   ASSERT_EQ(kept.size(), size_t(Quorvane::kNumParams));
   EXPECT_EQ(kept[Quorvane::kDrive], 0.75);
+  // A killed server leaves its entry in the user's JACK registry, which holds only a
+  // few; a server of the same name reclaims it and gives it back when stopped.
+  StartServer(48000, 256);
 }
 
 TEST_F(JackApp, NoServerIsAClearFailure)
