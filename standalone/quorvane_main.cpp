@@ -13,6 +13,9 @@
 #include "standalone/JackHost.h"
 #include "standalone/StandaloneArgs.h"
 #include "standalone/StateFile.h"
+#if QUORVANE_HAVE_WINDOW
+#include "standalone/TopLevelWindow.h"
+#endif
 
 namespace
 {
@@ -98,13 +101,22 @@ bool ApplyCommandLine(Quorvane& fx, const StandaloneArgs& args)
   return true;
 }
 
-// Waits for SIGINT, SIGTERM or the server going away, whichever comes first.
-void RunHeadless(const JackHost& host, const sigset_t& stopSignals)
+// Runs until SIGINT, SIGTERM, the server going away or the window closing. The
+// window's events and the editor's idle turns come at about 50 Hz.
+template <class Window> void Run(const JackHost& host, const sigset_t& stopSignals, Window* window)
 {
-  const timespec tick{0, 50 * 1000 * 1000};
+  const timespec tick{0, 20 * 1000 * 1000};
   while (!host.ServerGone())
+  {
+    if (window && !window->Pump()) return;
     if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) return;
+  }
 }
+
+struct NoWindow
+{
+  bool Pump() { return true; }
+};
 } // namespace
 
 int main(int argc, char** argv)
@@ -141,6 +153,23 @@ int main(int argc, char** argv)
   }
   if (!ApplyCommandLine(fx, args)) return kExitBadSetup;
 
+    // The window opens before the audio starts, so that the audio thread never waits
+    // for the editor's set-up.
+#if QUORVANE_HAVE_WINDOW
+  TopLevelWindow window;
+  if (!args.headless && !window.Open(&fx, &error))
+  {
+    Say(error);
+    return kExitBadSetup;
+  }
+#else
+  if (!args.headless)
+  {
+    Say("this build has no editor window; run it with --headless");
+    return kExitBadSetup;
+  }
+#endif
+
   JackHost host(&fx);
   if (!host.Open(args.server, args.stereo, &error))
   {
@@ -159,7 +188,12 @@ int main(int argc, char** argv)
   Say("playing on JACK at " + std::to_string(int(fx.GetSampleRate())) + " Hz, " +
       std::to_string(fx.GetBlockSize()) + " frames per block");
 
-  RunHeadless(host, stopSignals);
+#if QUORVANE_HAVE_WINDOW
+  if (!args.headless)
+    Run(host, stopSignals, &window);
+  else
+#endif
+    Run(host, stopSignals, static_cast<NoWindow*>(nullptr));
 
   const bool gone = host.ServerGone();
   if (gone)
@@ -168,6 +202,9 @@ int main(int argc, char** argv)
     Say("the JACK server went away" + (reason.empty() ? std::string() : " (" + reason + ")"));
   }
   host.Close();
+#if QUORVANE_HAVE_WINDOW
+  window.Close();
+#endif
   const bool saved = SaveState(fx, statePath);
   if (host.XrunCount() > 0) Say(std::to_string(host.XrunCount()) + " xruns while running");
   if (gone) return kExitServerGone;
