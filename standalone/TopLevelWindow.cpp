@@ -1,15 +1,16 @@
 #include "standalone/TopLevelWindow.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <cstdint>
 #include <cstring>
 
 #include "core/IEffectBase.h"
 #include "editor/IGraphics.h"
 #include "util/UTL_Mutex.h"
+
+// Last: Xlib defines macros (None, Bool) that clash with names in the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace
 {

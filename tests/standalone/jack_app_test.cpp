@@ -24,6 +24,12 @@
 #include "effect/Quorvane.h"
 #include "tools/render/VstHost.h"
 
+#if QUORVANE_APP_HAS_WINDOW
+// Last: Xlib's macros (None, Bool) clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
+
 namespace
 {
 using Clock = std::chrono::steady_clock;
@@ -276,12 +282,15 @@ struct JackApp : ::testing::Test
 
   // Starts quorvane --headless --no-connect with its config under the test folder
   // and waits for its ports.
-  void StartApp(std::vector<std::string> extra = {})
+  // display: empty runs --headless, else the app's window opens there.
+  void StartApp(std::vector<std::string> extra = {}, const std::string& display = "")
   {
-    std::vector<std::string> argv = {QUORVANE_APP, "--headless", "--no-connect", "--server",
-                                     server};
+    std::vector<std::string> argv = {QUORVANE_APP, "--no-connect", "--server", server};
+    if (display.empty()) argv.push_back("--headless");
     argv.insert(argv.end(), extra.begin(), extra.end());
-    ASSERT_TRUE(app.Start(argv, {"XDG_CONFIG_HOME=" + dir}, dir + "/app.log"));
+    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir};
+    if (!display.empty()) env.push_back("DISPLAY=" + display);
+    ASSERT_TRUE(app.Start(argv, env, dir + "/app.log"));
     jack_client_t* c = Rig::Open(server, "qtest_watch");
     ASSERT_NE(c, nullptr);
     const bool ports = WaitFor([&] { return jack_port_by_name(c, "Quorvane:midi_in") != nullptr; });
@@ -505,3 +514,94 @@ TEST_F(JackApp, KeepsTheSoundAcrossRunsAndObeysProgramAndControlChanges)
   // Written by renaming a finished file: no temporary stays beside it.
   EXPECT_EQ(std::system(("ls '" + dir + "/quorvane' | grep -q tmp").c_str()) == 0, false);
 }
+
+#if QUORVANE_APP_HAS_WINDOW
+namespace
+{
+// A private Xvfb; it picks a free display itself and names it through a pipe.
+std::string StartXvfb(Child* xvfb, const std::string& dir)
+{
+  int fds[2];
+  if (pipe(fds) != 0) return "";
+  const std::string fd = std::to_string(fds[1]);
+  if (!xvfb->Start({"Xvfb", "-displayfd", fd, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {},
+                   dir + "/xvfb.log"))
+    return "";
+  close(fds[1]);
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n')
+    number += c;
+  close(fds[0]);
+  return number.empty() ? "" : ":" + number;
+}
+
+// The top-level window called name, or 0.
+Window FindWindowNamed(Display* d, const char* name)
+{
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  Window found = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return 0;
+  for (unsigned i = 0; i < n && !found; ++i)
+  {
+    char* title = nullptr;
+    if (XFetchName(d, children[i], &title) && title && std::strcmp(title, name) == 0)
+      found = children[i];
+    if (title) XFree(title);
+  }
+  if (children) XFree(children);
+  return found;
+}
+} // namespace
+
+// The editor opens in a top-level window titled "Quorvane" at the editor's size and
+// draws itself there; the window manager's close request quits the app, which keeps
+// the sound on the way out.
+TEST_F(JackApp, TheWindowShowsTheEditorAndClosingItQuits)
+{
+  Child xvfb;
+  const std::string display = StartXvfb(&xvfb, dir);
+  ASSERT_FALSE(display.empty()) << xvfb.Output();
+  StartServer(48000, 256);
+  StartApp({"--param", "Low=0.25"}, display);
+  Display* d = XOpenDisplay(display.c_str());
+  ASSERT_NE(d, nullptr);
+  Window w = 0;
+  ASSERT_TRUE(WaitFor([&] { return (w = FindWindowNamed(d, "Quorvane")) != 0; })) << app.Output();
+  XWindowAttributes wa;
+  ASSERT_TRUE(XGetWindowAttributes(d, w, &wa));
+  EXPECT_EQ(wa.width, 224);
+  EXPECT_EQ(wa.height, 333);
+  // Something other than the window's black background: the editor drew its face.
+  const bool drawn = WaitFor(
+      [&]
+      {
+        XImage* img = XGetImage(d, w, 0, 0, 224, 333, AllPlanes, ZPixmap);
+        long lit = 0;
+        for (int y = 0; img && y < 333; y += 8)
+          for (int x = 0; x < 224; x += 8)
+            lit += (XGetPixel(img, x, y) & 0xFFFFFF) != 0;
+        if (img) XDestroyImage(img);
+        return lit > 100;
+      });
+  EXPECT_TRUE(drawn);
+
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, w, False, NoEventMask, &ev);
+  XFlush(d);
+  EXPECT_EQ(app.Wait(), 0) << app.Output();
+  XCloseDisplay(d);
+  const std::vector<double> kept = KeptParams();
+  ASSERT_EQ(kept.size(), size_t(Quorvane::kNumParams));
+  EXPECT_EQ(kept[Quorvane::kLow], 0.25);
+  xvfb.Signal(SIGTERM);
+  xvfb.Wait();
+}
+#endif
