@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/ByteChunk.h"
+#include "core/ProgramFiles.h"
 #include "effect/Quorvane.h"
 #include "standalone/JackHost.h"
 #include "standalone/StandaloneArgs.h"
@@ -19,9 +20,6 @@
 
 namespace
 {
-// A state file is a few dozen bytes; anything far larger is not ours.
-constexpr size_t kMaxStateBytes = 1 << 20;
-
 enum ExitCode
 {
   kExitOk = 0,
@@ -42,7 +40,7 @@ void RestoreState(Quorvane& fx, const std::string& path)
   if (path.empty()) return;
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!ReadSmallFile(path, kMaxStateBytes, &bytes, &error))
+  if (!ReadWholeFile(path.c_str(), &bytes, &error))
   {
     if (access(path.c_str(), F_OK) == 0) Say("the kept sound is not readable: " + error);
     return;
@@ -58,12 +56,53 @@ bool SaveState(Quorvane& fx, const std::string& path)
   ByteChunk chunk;
   std::string error;
   if (!fx.GetStateBytes(&chunk) ||
-      !WriteFileAtomically(path, chunk.GetBytes(), size_t(chunk.Size()), &error))
+      !WriteStateFile(path, std::vector<uint8_t>(chunk.GetBytes(), chunk.GetBytes() + chunk.Size()),
+                      &error))
   {
     Say("cannot keep the sound: " + (error.empty() ? "the state could not be taken" : error));
     return false;
   }
   return true;
+}
+
+// A program or bank file, checked whole before anything changes.
+bool LoadProgramOrBank(Quorvane& fx, const std::string& path)
+{
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadWholeFile(path.c_str(), &bytes, &error))
+  {
+    Say(error);
+    return false;
+  }
+  int32_t id = 0;
+  bool applied = false;
+  switch (ProbeProgramFileKind(bytes.data(), bytes.size()))
+  {
+  case FxFileKind::kProgram:
+  {
+    FxProgram program;
+    if (!ParseProgramFile(bytes.data(), bytes.size(), &program, &error)) break;
+    id = program.pluginID;
+    applied = fx.ApplyProgram(program);
+    break;
+  }
+  case FxFileKind::kBank:
+  {
+    FxBank bank;
+    if (!ParseBankFile(bytes.data(), bytes.size(), &bank, &error)) break;
+    id = bank.pluginID;
+    applied = fx.ApplyBank(bank);
+    break;
+  }
+  default:
+    error = "neither a program (.fxp) nor a bank (.fxb) file";
+    break;
+  }
+  if (!applied && error.empty())
+    error = "made for another plug-in (" + PluginIDText(id) + ") or another version of this one";
+  if (!applied) Say(path + ": " + error);
+  return applied;
 }
 
 // Parameters and controller mappings from the command line; false on the first bad one.
@@ -146,11 +185,7 @@ int main(int argc, char** argv)
   Quorvane fx{IEffectInstanceInfo{}};
   const std::string statePath = args.statePath.empty() ? DefaultStatePath() : args.statePath;
   RestoreState(fx, statePath);
-  if (!args.load.empty())
-  {
-    Say("--load: program and bank files are not readable by this build");
-    return kExitBadSetup;
-  }
+  if (!args.load.empty() && !LoadProgramOrBank(fx, args.load)) return kExitBadSetup;
   if (!ApplyCommandLine(fx, args)) return kExitBadSetup;
 
     // The window opens before the audio starts, so that the audio thread never waits

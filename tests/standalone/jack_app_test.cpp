@@ -21,7 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/ProgramFiles.h"
 #include "effect/Quorvane.h"
+#include "effect/QuorvaneIdentity.h"
 #include "tools/render/VstHost.h"
 
 #if QUORVANE_APP_HAS_WINDOW
@@ -629,3 +631,43 @@ TEST_F(JackApp, TheWindowShowsTheEditorAndClosingItQuits)
   xvfb.Wait();
 }
 #endif
+
+// --load takes a program file made for Quorvane; anything else stops the app before
+// it plays, with the file named, and leaves the kept sound alone.
+TEST_F(JackApp, LoadsItsOwnProgramFilesAndRefusesOthers)
+{
+  FxProgram program;
+  program.pluginID = QuorvaneIdentity::kUniqueID;
+  program.numParams = Quorvane::kNumParams;
+  program.name = "Stage";
+  program.values = {0.25f, 0.75f, 0.5f, 0.5f, 0.5f, 0.0f};
+  FxProgram foreign = program;
+  foreign.pluginID = QuorvaneIdentity::kUniqueID + 1;
+  struct Case
+  {
+    std::string file;
+    std::vector<uint8_t> bytes;
+  };
+  const Case bad[] = {
+      {dir + "/foreign.fxp", WriteProgramFile(foreign)},
+      {dir + "/noise.fxp", {'C', 'c', 'n', 'K', 1, 2, 3}},
+  };
+  for (const Case& c : bad)
+  {
+    std::string error;
+    ASSERT_TRUE(WriteFileReplacing(c.file.c_str(), c.bytes, &error)) << error;
+    ASSERT_TRUE(app.Start({QUORVANE_APP, "--headless", "--server", server, "--load", c.file},
+                          {"XDG_CONFIG_HOME=" + dir}, dir + "/app.log"));
+    EXPECT_EQ(app.Wait(), 4) << app.Output();
+    EXPECT_NE(app.Output().find(c.file), std::string::npos) << app.Output();
+  }
+  EXPECT_NE(access(StatePath().c_str(), F_OK), 0);
+
+  StartServer(48000, 256);
+  std::string error;
+  ASSERT_TRUE(WriteFileReplacing((dir + "/stage.fxp").c_str(), WriteProgramFile(program), &error));
+  StartApp({"--load", dir + "/stage.fxp"});
+  app.Signal(SIGTERM);
+  ASSERT_EQ(app.Wait(), 0) << app.Output();
+  EXPECT_EQ(KeptParams(), (std::vector<double>{0.25, 0.75, 0.5, 0.5, 0.5, 0.0}));
+}

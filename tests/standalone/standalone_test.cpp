@@ -13,6 +13,7 @@
 #include "core/IMidiMsg.h"
 #include "effect/Quorvane.h"
 #include "standalone/StandaloneArgs.h"
+#include "core/ProgramFiles.h"
 #include "standalone/StateFile.h"
 
 namespace
@@ -115,31 +116,32 @@ TEST(StateFile, PathFollowsTheConfigFolderRules)
   savedHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
 }
 
-TEST(StateFile, WritesInMissingFoldersReplacesWholeAndRefusesOversizedReads)
+TEST(StateFile, WritesInMissingFoldersAndReplacesWhole)
 {
   char tmpl[] = "/tmp/quorvane-state-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string path = std::string(tmpl) + "/a/b/state";
+  const std::string dir = tmpl, path = dir + "/a/b/state";
   std::string error;
-  const uint8_t first[] = {1, 2, 3, 4, 5}, second[] = {9, 8};
-  ASSERT_TRUE(WriteFileAtomically(path, first, sizeof first, &error)) << error;
-  ASSERT_TRUE(WriteFileAtomically(path, second, sizeof second, &error)) << error;
+  ASSERT_TRUE(WriteStateFile(path, {1, 2, 3, 4, 5}, &error)) << error;
+  ASSERT_TRUE(WriteStateFile(path, {9, 8}, &error)) << error;
   std::vector<uint8_t> back;
-  ASSERT_TRUE(ReadSmallFile(path, 64, &back, &error)) << error;
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), &back, &error)) << error;
   EXPECT_EQ(back, (std::vector<uint8_t>{9, 8}));
-  EXPECT_FALSE(ReadSmallFile(path, 1, &back, &error));
-  EXPECT_TRUE(back.empty());
-  EXPECT_FALSE(ReadSmallFile(path + ".missing", 64, &back, &error));
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/a").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
 
-  // A folder where the file should go: the write fails and leaves nothing behind.
-  ASSERT_EQ(mkdir((std::string(tmpl) + "/dir").c_str(), 0700), 0);
-  EXPECT_FALSE(WriteFileAtomically(std::string(tmpl) + "/dir", first, sizeof first, &error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(WriteFileAtomically(std::string(tmpl) + "/", first, sizeof first, &error));
-  EXPECT_EQ(std::system(
-                ("test $(find '" + std::string(tmpl) + "' -name '*.tmp.*' | wc -l) -eq 0").c_str()),
-            0);
-  std::system(("rm -rf '" + std::string(tmpl) + "'").c_str());
+  // A folder where the file should go, or a file where a folder should: the write
+  // fails, says why, and leaves nothing behind.
+  ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0700), 0);
+  for (const std::string& bad : {dir + "/dir", dir + "/", dir + "/a/b/state/x"})
+  {
+    error.clear();
+    EXPECT_FALSE(WriteStateFile(bad, {1}, &error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+  EXPECT_EQ(std::system(("test $(find '" + dir + "' -name '*.tmp*' | wc -l) -eq 0").c_str()), 0);
+  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 // A block longer than the block size goes through in pieces, bit for bit as the
