@@ -59,6 +59,8 @@ struct Child
              const std::string& logPath)
   {
     log = logPath;
+    // Emptied here, before the child runs: a reader never sees an earlier run's lines.
+    std::ofstream(logPath, std::ios::trunc);
     pid = fork();
     if (pid < 0) return false;
     if (pid == 0)
@@ -670,4 +672,43 @@ TEST_F(JackApp, LoadsItsOwnProgramFilesAndRefusesOthers)
   app.Signal(SIGTERM);
   ASSERT_EQ(app.Wait(), 0) << app.Output();
   EXPECT_EQ(KeptParams(), (std::vector<double>{0.25, 0.75, 0.5, 0.5, 0.5, 0.0}));
+}
+
+// Without --no-connect the guitar comes from the first capture port and the outputs
+// go to the first two playback ports, unless --input or --output name others.
+TEST_F(JackApp, ConnectsToThePhysicalPortsUnlessToldOtherwise)
+{
+  StartServer(48000, 256);
+  auto connections = [&](const char* port)
+  {
+    jack_client_t* c = Rig::Open(server, "qtest_look");
+    std::vector<std::string> names;
+    const char** list = c ? jack_port_get_all_connections(c, jack_port_by_name(c, port)) : nullptr;
+    for (int i = 0; list && list[i]; ++i)
+      names.push_back(list[i]);
+    if (list) jack_free(list);
+    if (c) jack_client_close(c);
+    return names;
+  };
+  using Names = std::vector<std::string>;
+  ASSERT_TRUE(app.Start({QUORVANE_APP, "--headless", "--server", server},
+                        {"XDG_CONFIG_HOME=" + dir}, dir + "/app.log"));
+  ASSERT_TRUE(WaitFor([&] { return app.Output().find("playing on JACK") != std::string::npos; }));
+  EXPECT_EQ(connections("Quorvane:in_1"), Names{"system:capture_1"});
+  EXPECT_EQ(connections("Quorvane:out_1"), Names{"system:playback_1"});
+  EXPECT_EQ(connections("Quorvane:out_2"), Names{"system:playback_2"});
+  StopApp();
+
+  ASSERT_TRUE(
+      app.Start({QUORVANE_APP, "--headless", "--server", server, "--stereo", "--input",
+                 "system:capture_2", "--output", "system:playback_2", "--output", "nowhere:x"},
+                {"XDG_CONFIG_HOME=" + dir}, dir + "/app2.log"));
+  ASSERT_TRUE(WaitFor([&] { return app.Output().find("playing on JACK") != std::string::npos; }));
+  EXPECT_EQ(connections("Quorvane:in_1"), Names{"system:capture_2"});
+  EXPECT_EQ(connections("Quorvane:in_2"), Names{"system:capture_2"});
+  EXPECT_EQ(connections("Quorvane:out_1"), Names{"system:playback_2"});
+  EXPECT_TRUE(connections("Quorvane:out_2").empty());
+  // A port that does not exist is said, and the app plays on.
+  EXPECT_NE(app.Output().find("cannot connect Quorvane:out_2 to nowhere:x"), std::string::npos)
+      << app.Output();
 }
