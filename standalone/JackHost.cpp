@@ -36,6 +36,7 @@ JackHost::~JackHost()
 
 bool JackHost::Open(const std::string& serverName, bool stereo, std::string* error)
 {
+  error->clear();
   jack_status_t status = jack_status_t(0);
   int options = JackNoStartServer | JackUseExactName;
   if (!serverName.empty()) options |= JackServerName;

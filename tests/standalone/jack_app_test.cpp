@@ -523,7 +523,10 @@ TEST_F(JackApp, KeepsTheSoundAcrossRunsAndObeysProgramAndControlChanges)
     Rig rig;
     ASSERT_TRUE(rig.Start(server));
     // Program 0 ("Init") first: it undoes High and Effect; then the controllers.
-    rig.midiToSend = {{0xC0, 0x00}, {0xB0, 7, 0}, {0xB3, 11, 127}, {0xB0, 20, 127}, {0xB0, 21, 5}};
+    // Then what must change nothing: a program that does not exist, a note, an
+    // unmapped controller.
+    rig.midiToSend = {{0xC0, 0x00}, {0xB0, 7, 0},    {0xB3, 11, 127}, {0xB0, 20, 127},
+                      {0xC0, 0x05}, {0x90, 60, 100}, {0xB0, 21, 5}};
     ASSERT_EQ(jack_connect(rig.src, "qtest_src:midi", "Quorvane:midi_in"), 0);
     rig.sendMidi.store(true);
     ASSERT_TRUE(WaitFor([&] { return rig.midiSent.load(); }));

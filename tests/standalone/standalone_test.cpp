@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/IMidiMsg.h"
 #include "effect/Quorvane.h"
 #include "standalone/StandaloneArgs.h"
 #include "core/ProgramFiles.h"
@@ -209,28 +208,4 @@ TEST(StandaloneBinding, StateBytesRoundTripAndForeignBytesChangeNothing)
   ASSERT_TRUE(other.SetStateBytes(bytes.data(), int(bytes.size())));
   EXPECT_EQ(Params(other), Params(fx));
   EXPECT_FALSE(other.IsEffectOn());
-}
-
-TEST(StandaloneBinding, ControllersAndProgramChangesReachOnlyWhatTheyName)
-{
-  Quorvane fx{IEffectInstanceInfo{}};
-  EXPECT_FALSE(fx.MapController(120, Quorvane::kDrive));
-  EXPECT_FALSE(fx.MapController(-1, Quorvane::kDrive));
-  EXPECT_FALSE(fx.MapController(7, Quorvane::kNumParams));
-  ASSERT_TRUE(fx.MapController(7, Quorvane::kHigh));
-  ASSERT_TRUE(fx.SetParameterFromText(Quorvane::kLow, "0.1"));
-
-  IMidiMsg msgs[] = {
-      {0, 0xB5, 7, 127},  // mapped, any channel
-      {0, 0xB0, 8, 0},    // unmapped
-      {0, 0xC0, 3, 0},    // no such preset
-      {0, 0x90, 60, 100}, // a note: nothing to play
-  };
-  for (IMidiMsg& m : msgs)
-    fx.ProcessMidiFromHost(&m);
-  EXPECT_EQ(Params(fx), (std::vector<double>{0.5, 0.5, 0.1, 0.5, 1.0, 1.0}));
-
-  IMidiMsg program0(0, 0xC0, 0, 0);
-  fx.ProcessMidiFromHost(&program0);
-  EXPECT_EQ(Params(fx), (std::vector<double>{0.5, 0.5, 0.5, 0.5, 0.5, 1.0}));
 }
