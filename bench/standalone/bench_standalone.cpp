@@ -6,7 +6,6 @@
 #include <jack/jack.h>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "effect/Quorvane.h"
+#include "tests/standalone/SpawnChild.h"
 
 namespace
 {
@@ -51,20 +51,7 @@ BENCHMARK(BM_ProcessAudioBlock);
 
 pid_t Spawn(const std::vector<std::string>& argv)
 {
-  const pid_t pid = fork();
-  if (pid == 0)
-  {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-      args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
+  return SpawnChild(argv, {}, "/dev/null");
 }
 
 // Stops a child started here, by its id.

@@ -7,7 +7,6 @@
 #include <jack/midiport.h>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +24,7 @@
 #include "effect/Quorvane.h"
 #include "effect/QuorvaneIdentity.h"
 #include "tools/render/VstHost.h"
+#include "tests/standalone/SpawnChild.h"
 
 #if QUORVANE_APP_HAS_WINDOW
 // Last: Xlib's macros (None, Bool) clash with names in the headers above.
@@ -61,24 +61,8 @@ struct Child
     log = logPath;
     // Emptied here, before the child runs: a reader never sees an earlier run's lines.
     std::ofstream(logPath, std::ios::trunc);
-    pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0)
-    {
-      // A test that dies must not leave a server or app behind.
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      for (const std::string& e : env)
-        putenv(const_cast<char*>(e.c_str()));
-      FILE* f = std::freopen(logPath.c_str(), "w", stderr);
-      if (f) dup2(fileno(stderr), 1);
-      std::vector<char*> args;
-      for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-    return true;
+    pid = SpawnChild(argv, env, logPath);
+    return pid > 0;
   }
   // Exit status, -2 when it did not end within the timeout, -1 for a signal death.
   int Wait(double seconds = 10.0)
