@@ -255,6 +255,8 @@ struct JackApp : ::testing::Test
 
   void SetUp() override
   {
+    // Sanitizer builds: the app and this test share the JACK library's suppressions.
+    setenv("LSAN_OPTIONS", "suppressions=" QUORVANE_LSAN_SUPPRESSIONS, 0);
     static int counter = 0;
     server = "qtest-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     char tmpl[] = "/tmp/quorvane-jack-XXXXXX";
