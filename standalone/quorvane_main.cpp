@@ -188,9 +188,9 @@ int main(int argc, char** argv)
   if (!args.load.empty() && !LoadProgramOrBank(fx, args.load)) return kExitBadSetup;
   if (!ApplyCommandLine(fx, args)) return kExitBadSetup;
 
-    // The window opens before the audio starts, so that the audio thread never waits
-    // for the editor's set-up.
 #if QUORVANE_HAVE_WINDOW
+  // The window opens before the audio starts, so that the audio thread never waits
+  // for the editor's set-up.
   TopLevelWindow window;
   if (!args.headless && !window.Open(&fx, &error))
   {

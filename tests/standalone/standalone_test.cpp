@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,8 +13,11 @@
 
 #include "effect/Quorvane.h"
 #include "standalone/StandaloneArgs.h"
+#include "core/IMidiMsg.h"
 #include "core/ProgramFiles.h"
 #include "standalone/StateFile.h"
+
+extern std::atomic<long> gAllocations;
 
 namespace
 {
@@ -144,7 +148,9 @@ TEST(StateFile, WritesInMissingFoldersAndReplacesWhole)
 }
 
 // A block longer than the block size goes through in pieces, bit for bit as the
-// same frames handed over one block at a time; a missing input reads silence.
+// same frames handed over one block at a time; a missing input reads silence. What
+// the audio thread does (a long block, a foot controller's program and control
+// changes) allocates nothing.
 TEST(StandaloneBinding, LongBlocksArePiecedAndMissingInputsAreSilent)
 {
   const int frames = 1000, block = 256;
@@ -165,7 +171,15 @@ TEST(StandaloneBinding, LongBlocksArePiecedAndMissingInputsAreSilent)
       b0(static_cast<size_t>(frames)), b1(static_cast<size_t>(frames));
   float* inWhole[2] = {const_cast<float*>(in.data()), nullptr};
   float* outWhole[2] = {a0.data(), a1.data()};
+  whole.MapController(7, Quorvane::kLevel);
+  IMidiMsg program0(0, 0xC0, 0, 0), volume(0, 0xB0, 7, 127);
+  const long allocations = gAllocations.load();
+  whole.ProcessMidiFromHost(&program0);
+  whole.ProcessMidiFromHost(&volume);
   whole.ProcessAudio(inWhole, outWhole, frames);
+  EXPECT_EQ(gAllocations.load() - allocations, 0);
+  ASSERT_EQ(whole.GetParam(Quorvane::kLevel)->Value(), 1.0);
+  pieces.SetParameterFromHost(Quorvane::kLevel, 1.0);
   for (int at = 0; at < frames; at += block)
   {
     float* i[2] = {const_cast<float*>(in.data()) + at, zeros.data() + at};
