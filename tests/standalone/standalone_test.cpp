@@ -194,6 +194,9 @@ TEST(StandaloneBinding, LongBlocksArePiecedAndMissingInputsAreSilent)
   for (double bad : {0.0, -48000.0, double(NAN), double(INFINITY)})
     EXPECT_FALSE(whole.SetHostSampleRate(bad));
   EXPECT_EQ(whole.GetCurrentRate(), 48000.0);
+  // A server that changes its rate while running: the filters follow.
+  ASSERT_TRUE(whole.SetHostSampleRate(96000.0));
+  EXPECT_EQ(whole.GetCurrentRate(), 96000.0);
 }
 
 TEST(StandaloneBinding, StateBytesRoundTripAndForeignBytesChangeNothing)
