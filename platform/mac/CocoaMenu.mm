@@ -49,6 +49,11 @@
       NSMenuItem* item = [self addItemWithTitle:nsTitle
                                          action:@selector(OnMenuSelection:)
                                   keyEquivalent:@""];
+#ifdef GNUSTEP
+      // GNUstep sends a context menu's actions from the key window's first responder, not
+      // from the view the menu was shown for: the receiver is named outright.
+      [item setTarget:receiver];
+#endif
       [item setIndentationLevel:look.indentation];
       [item setState:look.checked ? NSOnState : NSOffState];
       [item setEnabled:look.enabled ? YES : NO];

@@ -77,9 +77,14 @@ int main(int argc, char** argv)
 @implementation DelayedAction_test
 + (void)after:(double)seconds run:(void (*)(void*))action with:(void*)arg
 {
+  [self after:seconds run:action with:arg modal:YES];
+}
++ (void)after:(double)seconds run:(void (*)(void*))action with:(void*)arg modal:(BOOL)modal
+{
   DelayedAction_test* a = [[self alloc] init];
   a->mAction = action;
   a->mArg = arg;
+  a->mWaitForModal = modal;
   NSTimer* timer = [NSTimer timerWithTimeInterval:seconds
                                            target:a
                                          selector:@selector(fire:)
@@ -92,7 +97,7 @@ int main(int argc, char** argv)
 {
   (void)timer;
   // Waits for the dialog's modal session, which may start after the first tick.
-  if (![NSApp modalWindow])
+  if (mWaitForModal && ![NSApp modalWindow])
     [DelayedAction_test after:0.05 run:mAction with:mArg];
   else
     mAction(mArg);

@@ -95,12 +95,14 @@ inline void RunLoopFor(double seconds)
   [[NSRunLoop currentRunLoop] runUntilDate:[NSDate dateWithTimeIntervalSinceNow:seconds]];
 }
 
-// Runs action once a modal session runs (a dialog is up), from a timer that fires in every
-// mode.
+// Runs action after a delay from a timer that fires in every mode; by default not before a
+// modal session runs (a dialog is up).
 @interface DelayedAction_test : NSObject
 {
   void (*mAction)(void*);
   void* mArg;
+  BOOL mWaitForModal;
 }
 + (void)after:(double)seconds run:(void (*)(void*))action with:(void*)arg;
++ (void)after:(double)seconds run:(void (*)(void*))action with:(void*)arg modal:(BOOL)modal;
 @end

@@ -3,6 +3,7 @@
 
 #include "core/IParam.h"
 #include "editor/menu/IPopupMenu.h"
+#include "platform/mac/MacCompat.h"
 #include "util/UTL_String.h"
 
 #include <gtest/gtest.h>
@@ -316,4 +317,108 @@ TEST(CocoaLifecycle, OpenAndCloseFiftyTimesLeavesNothingBehind)
   }
   EXPECT_EQ(0u, [[[e.host contentView] subviews] count]);
   EXPECT_FALSE(e.g->WindowIsOpen());
+}
+
+namespace
+{
+// Ends a popup menu's tracking with a click outside it.
+void DismissMenu(void*)
+{
+  NSWindow* w = [NSApp keyWindow] ? [NSApp keyWindow] : [NSApp mainWindow];
+  for (NSEventType t : {NSLeftMouseDown, NSLeftMouseUp})
+    [NSApp postEvent:[NSEvent mouseEventWithType:t
+                                        location:NSMakePoint(-500, -500)
+                                   modifierFlags:0
+                                       timestamp:0
+                                    windowNumber:[w windowNumber]
+                                         context:nil
+                                     eventNumber:0
+                                      clickCount:1
+                                        pressure:1]
+             atStart:NO];
+}
+
+// Releases the button over the item under the pointer (PointAtMenuItem put it there).
+void ReleaseOverMenu(void* window)
+{
+  NSWindow* w = (NSWindow*)window;
+  const NSPoint p = [w mouseLocationOutsideOfEventStream];
+  for (NSEventType t : {NSMouseMoved, NSLeftMouseUp})
+    [NSApp postEvent:[NSEvent mouseEventWithType:t
+                                        location:p
+                                   modifierFlags:0
+                                       timestamp:0
+                                    windowNumber:[w windowNumber]
+                                         context:nil
+                                     eventNumber:0
+                                      clickCount:1
+                                        pressure:1]
+             atStart:NO];
+}
+
+struct MenuPick
+{
+  int index;
+  int tries;
+};
+
+// Moves the pointer over the item of the popup menu on screen: menu tracking follows the
+// pointer itself, not the events' locations. Then releases the button there.
+void PointAtMenuItem(void* arg)
+{
+  MenuPick* pick = (MenuPick*)arg;
+  NSArray* windows = [NSApp windows];
+  for (NSUInteger i = 0; i < [windows count]; ++i)
+  {
+    NSWindow* w = [windows objectAtIndex:i];
+    NSView* content = [w contentView];
+    if ([[content subviews] count] > 0) content = [[content subviews] objectAtIndex:0];
+    if (![w isVisible] || ![content isKindOfClass:[NSMenuView class]] ||
+        ![[(NSMenuView*)content menu] isKindOfClass:[IGraphicsNSMenu_vQuorvane_vst class]])
+      continue;
+    const NSRect r = [(NSMenuView*)content rectOfItemAtIndex:pick->index];
+    const NSPoint p = [content convertPoint:NSMakePoint(NSMidX(r), NSMidY(r)) toView:nil];
+    const NSPoint screen = [w convertBaseToScreen:p];
+    CGPoint pointer;
+    pointer.x = screen.x;
+    pointer.y = double(CGDisplayPixelsHigh(CGMainDisplayID())) - screen.y;
+    CGDisplayMoveCursorToPoint(CGMainDisplayID(), pointer);
+    [DelayedAction_test after:0.2 run:ReleaseOverMenu with:w modal:NO];
+    return;
+  }
+  // Not on screen yet: look again for a while, then end the tracking rather than hang.
+  if (++pick->tries < 40)
+    [DelayedAction_test after:0.05 run:PointAtMenuItem with:pick modal:NO];
+  else
+    DismissMenu(nullptr);
+}
+} // namespace
+
+TEST(CocoaMenu, PopupReturnsTheChosenItem)
+{
+  CocoaEditor e;
+  [e.host makeKeyAndOrderFront:nil];
+  e.Open();
+  IPopupMenu menu;
+  menu.AddItem("One");
+  menu.AddItem("Two");
+  menu.AddItem("Three");
+  IRECT at(10, 10, 50, 30);
+  MenuPick pick{1, 0};
+  [DelayedAction_test after:0.2 run:PointAtMenuItem with:&pick modal:NO];
+  EXPECT_EQ(&menu, e.g->CreateIPopupMenu(&menu, &at));
+  EXPECT_EQ(1, menu.GetChosenItemIdx());
+}
+
+TEST(CocoaMenu, DismissedPopupReturnsNull)
+{
+  CocoaEditor e;
+  [e.host orderFront:nil];
+  e.Open();
+  IPopupMenu menu;
+  menu.AddItem("One");
+  IRECT at(10, 10, 50, 30);
+  [DelayedAction_test after:0.2 run:DismissMenu with:nullptr modal:NO];
+  EXPECT_EQ(nullptr, e.g->CreateIPopupMenu(&menu, &at));
+  EXPECT_EQ(-1, menu.GetChosenItemIdx());
 }
