@@ -41,13 +41,21 @@ bool IsWheelButton(unsigned button)
   return button >= 4 && button <= 7;
 }
 
+// Where a row lies in its menu window; rows that do not fit the screen's height continue
+// in another column to the right.
+struct RowBox
+{
+  int left, top, bottom;
+};
+
 // One open menu window.
 struct MenuLevel
 {
   IPopupMenu* menu = nullptr;
   std::vector<MenuItemLook> looks;
   std::vector<UTL_String> titles;
-  std::vector<int> tops;          // row tops in window pixels; one more entry for the last bottom
+  std::vector<RowBox> rows; // window pixels
+  int columnWidth = 0;
   int x = 0, y = 0, w = 0, h = 0; // root pixels
   int hover = -1;                 // the highlighted row, -1 none
   int openSubmenuRow = -1;        // the row whose submenu is the next level
@@ -59,11 +67,14 @@ struct MenuLevel
   {
     return rootX >= x && rootX < x + w && rootY >= y && rootY < y + h;
   }
-  // The row at a window y, -1 on the border or past the rows.
-  int RowAt(int wy) const
+  // The row at a window point, -1 on the border or past the rows.
+  int RowAt(int wx, int wy) const
   {
     for (int i = 0; i < Rows(); ++i)
-      if (wy >= tops[size_t(i)] && wy < tops[size_t(i) + 1]) return i;
+    {
+      const RowBox& r = rows[size_t(i)];
+      if (wx >= r.left && wx < r.left + columnWidth && wy >= r.top && wy < r.bottom) return i;
+    }
     return -1;
   }
   bool CanHover(int row) const
@@ -130,6 +141,7 @@ private:
   bool mPointerGrabbed = false;
   bool mKeyboardGrabbed = false;
   bool mArmed = false; // a release may choose: a press or a drag onto an entry was seen
+  int mStartRow = -1;  // the top menu's row under the pointer when the menu appeared
   IPopupMenu* mChosen = nullptr;
 };
 
@@ -184,27 +196,42 @@ int MenuSession::TextWidth(const char* text)
 void MenuSession::Layout(MenuLevel* level)
 {
   const int n = level->menu->GetNItems();
+  const int screenW = DisplayWidth(mDisplay, mScreen);
+  const int screenH = DisplayHeight(mDisplay, mScreen);
+  const int columnBottom = std::max(kMenuBorder + kMenuRowHeight, screenH - kMenuBorder);
   level->looks.resize(size_t(n));
   level->titles.resize(size_t(n));
-  level->tops.assign(size_t(n) + 1, kMenuBorder);
-  int textWidth = 0;
+  level->rows.resize(size_t(n));
+  int textWidth = 0, column = 0, top = kMenuBorder, bottom = kMenuBorder;
   for (int i = 0; i < n; ++i)
   {
     const MenuItemLook look = MenuItemLookOf(*level->menu, i);
     level->looks[size_t(i)] = look;
     const int rowHeight =
         look.kind == MenuItemLook::kSeparator ? kMenuSeparatorHeight : kMenuRowHeight;
-    level->tops[size_t(i) + 1] = level->tops[size_t(i)] + rowHeight;
+    if (top + rowHeight > columnBottom && top > kMenuBorder)
+    {
+      ++column;
+      top = kMenuBorder;
+    }
+    level->rows[size_t(i)] = RowBox{column, top, top + rowHeight}; // left: column for now
+    top += rowHeight;
+    bottom = std::max(bottom, top);
     if (look.kind == MenuItemLook::kSeparator) continue;
     MenuItemTitle(*level->menu, i, &level->titles[size_t(i)]);
     textWidth = std::max(textWidth, look.indentation * kIndentStep +
                                         TextWidth(level->titles[size_t(i)].Get()));
   }
-  const int screenW = DisplayWidth(mDisplay, mScreen);
-  level->w =
-      std::min(std::max(kMinMenuWidth, 2 * kMenuBorder + kCheckColumn + textWidth + kArrowColumn),
-               std::max(kMinMenuWidth, screenW));
-  level->h = level->tops[size_t(n)] + kMenuBorder;
+  level->columnWidth =
+      std::max(kMinMenuWidth - 2 * kMenuBorder, kCheckColumn + textWidth + kArrowColumn);
+  // Columns share the screen's width; a title too long for its share is cut.
+  const int columns = column + 1;
+  const int widthForColumns = std::max(kMinMenuWidth, screenW) - 2 * kMenuBorder;
+  level->columnWidth = std::max(1, std::min(level->columnWidth, widthForColumns / columns));
+  for (RowBox& r : level->rows)
+    r.left = kMenuBorder + r.left * level->columnWidth;
+  level->w = 2 * kMenuBorder + columns * level->columnWidth;
+  level->h = bottom + kMenuBorder;
 }
 
 // Holds [pos, pos + size) inside [0, limit) where it fits, else at 0.
@@ -268,25 +295,24 @@ void MenuSession::Draw(MenuLevel* level)
   RAS_IBitmap* bmp = level->canvas->Bitmap();
   RAS_FillRect(bmp, 0, 0, level->w, level->h, kBackground, 1.0f, RAS_BLEND_COPY);
   RAS_DrawRect(bmp, 0, 0, level->w - 1, level->h - 1, kFrame, 1.0f, RAS_BLEND_COPY);
-  const int inner = level->w - 2 * kMenuBorder;
+  const int inner = level->columnWidth;
   for (int i = 0; i < level->Rows(); ++i)
   {
     const MenuItemLook& look = level->looks[size_t(i)];
-    const int top = level->tops[size_t(i)], bottom = level->tops[size_t(i) + 1];
+    const RowBox& box = level->rows[size_t(i)];
+    const int left = box.left, right = box.left + inner, top = box.top, bottom = box.bottom;
     if (look.kind == MenuItemLook::kSeparator)
     {
       const int mid = (top + bottom) / 2;
-      RAS_Line(bmp, kMenuBorder + 4, mid, level->w - kMenuBorder - 5, mid, kSeparator, 1.0f,
-               RAS_BLEND_COPY, false);
+      RAS_Line(bmp, left + 4, mid, right - 5, mid, kSeparator, 1.0f, RAS_BLEND_COPY, false);
       continue;
     }
     const bool lit = i == level->hover;
-    if (lit)
-      RAS_FillRect(bmp, kMenuBorder, top, inner, bottom - top, kHighlight, 1.0f, RAS_BLEND_COPY);
+    if (lit) RAS_FillRect(bmp, left, top, inner, bottom - top, kHighlight, 1.0f, RAS_BLEND_COPY);
     const RAS_Pixel ink = lit ? kHighlightText : look.enabled ? kText : kDisabledText;
     if (look.checked)
     {
-      const int cx = kMenuBorder + 6, cy = (top + bottom) / 2;
+      const int cx = left + 6, cy = (top + bottom) / 2;
       RAS_Line(bmp, cx, cy, cx + 3, cy + 3, ink, 1.0f, RAS_BLEND_COPY, true);
       RAS_Line(bmp, cx + 3, cy + 3, cx + 9, cy - 4, ink, 1.0f, RAS_BLEND_COPY, true);
       RAS_Line(bmp, cx, cy + 1, cx + 3, cy + 4, ink, 1.0f, RAS_BLEND_COPY, true);
@@ -294,15 +320,15 @@ void MenuSession::Draw(MenuLevel* level)
     }
     if (look.kind == MenuItemLook::kSubmenu)
     {
-      const int ax = level->w - kMenuBorder - kArrowColumn + 8, ay = (top + bottom) / 2;
+      const int ax = right - kArrowColumn + 8, ay = (top + bottom) / 2;
       RAS_FillTriangle(bmp, ax, ay - 4, ax, ay + 4, ax + 4, ay, ink, 1.0f, RAS_BLEND_COPY);
     }
     if (mHasFont)
     {
       mFont.SetTextColor(ink);
-      RAS_Rect box = {kMenuBorder + kCheckColumn + look.indentation * kIndentStep, top,
-                      level->w - kMenuBorder - kArrowColumn, bottom};
-      mFont.DrawText(bmp, level->titles[size_t(i)].Get(), -1, &box,
+      RAS_Rect text = {left + kCheckColumn + look.indentation * kIndentStep, top,
+                       right - kArrowColumn, bottom};
+      mFont.DrawText(bmp, level->titles[size_t(i)].Get(), -1, &text,
                      RAS_DT_VCENTER | RAS_DT_SINGLELINE | RAS_DT_NOPREFIX);
     }
   }
@@ -335,8 +361,10 @@ void MenuSession::Hover(int level, int row)
     CloseLevelsAfter(level);
     if (IPopupMenu* sub = l.SubmenuAt(row))
     {
-      const int top = l.y + l.tops[size_t(row)] - kMenuBorder;
-      if (OpenLevel(sub, l.x + l.w - 2, top, l.x + 2)) l.openSubmenuRow = row;
+      const RowBox& box = l.rows[size_t(row)];
+      const int top = l.y + box.top - kMenuBorder;
+      const int right = l.x + box.left + l.columnWidth + kMenuBorder;
+      if (OpenLevel(sub, right - 2, top, l.x + box.left - kMenuBorder + 2)) l.openSubmenuRow = row;
     }
   }
   if (l.hover != row)
@@ -463,8 +491,12 @@ MenuSession::Outcome MenuSession::Handle(const XEvent& event)
     const int level = LevelAt(event.xmotion.x_root, event.xmotion.y_root);
     if (level < 0) return Outcome::Continue;
     const MenuLevel& l = *mLevels[size_t(level)];
-    const int row = l.RowAt(event.xmotion.y_root - l.y);
-    if ((event.xmotion.state & (Button1Mask | Button3Mask)) && l.CanChoose(row)) mArmed = true;
+    const int row = l.RowAt(event.xmotion.x_root - l.x, event.xmotion.y_root - l.y);
+    // A drag onto another entry than the one the menu appeared under arms the release;
+    // the hand's tremor on the starting row does not.
+    if ((event.xmotion.state & (Button1Mask | Button3Mask)) && l.CanChoose(row) &&
+        (level > 0 || row != mStartRow))
+      mArmed = true;
     Hover(level, row);
     return Outcome::Continue;
   }
@@ -485,7 +517,7 @@ MenuSession::Outcome MenuSession::Handle(const XEvent& event)
     if (level < 0) return Outcome::Dismissed;
     mArmed = true;
     const MenuLevel& l = *mLevels[size_t(level)];
-    Hover(level, l.RowAt(event.xbutton.y_root - l.y));
+    Hover(level, l.RowAt(event.xbutton.x_root - l.x, event.xbutton.y_root - l.y));
     return Outcome::Continue;
   }
   case ButtonRelease:
@@ -494,7 +526,7 @@ MenuSession::Outcome MenuSession::Handle(const XEvent& event)
     const int level = LevelAt(event.xbutton.x_root, event.xbutton.y_root);
     if (level < 0) return Outcome::Continue;
     const MenuLevel& l = *mLevels[size_t(level)];
-    return Choose(level, l.RowAt(event.xbutton.y_root - l.y));
+    return Choose(level, l.RowAt(event.xbutton.x_root - l.x, event.xbutton.y_root - l.y));
   }
   case KeyPress:
     return HandleKey(event.xkey);
@@ -508,6 +540,13 @@ IPopupMenu* MenuSession::Run(int rootX, int rootY, IPopupMenu* menu)
   if (!OpenLevel(menu, rootX, rootY, -1)) return nullptr;
   XSync(mDisplay, False);
   if (!Grab()) return nullptr;
+  Window rootReturn, childReturn;
+  int px = 0, py = 0, wx = 0, wy = 0;
+  unsigned buttons = 0;
+  if (XQueryPointer(mDisplay, mLevels.front()->window, &rootReturn, &childReturn, &px, &py, &wx,
+                    &wy, &buttons) &&
+      mLevels.front()->Contains(px, py))
+    mStartRow = mLevels.front()->RowAt(wx, wy);
   for (;;)
   {
     XEvent event;

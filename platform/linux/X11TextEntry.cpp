@@ -50,7 +50,8 @@ char32_t KeysymCharacter(KeySym sym)
     break;
   }
   if ((sym >= 0x20 && sym <= 0x7e) || (sym >= 0xa0 && sym <= 0xff)) return char32_t(sym);
-  if (sym >= 0x1000100 && sym <= 0x110ffff) return char32_t(sym - 0x1000000);
+  const unsigned long cp = sym - 0x1000000;
+  if (sym >= 0x1000100 && cp <= 0x10ffff && (cp < 0xd800 || cp > 0xdfff)) return char32_t(cp);
   return 0;
 }
 
@@ -97,13 +98,18 @@ X11TextEntry::X11TextEntry(Display* display, Window parent, const IRECT& rect, c
   }
   mGC = XCreateGC(display, mWindow, 0, nullptr);
   XMapRaised(display, mWindow);
-  // The focus can only go to a viewable window; a field in a parent not yet shown takes it
-  // when its MapNotify arrives.
-  XWindowAttributes mine = {};
   XSync(display, False);
-  if (XGetWindowAttributes(display, mWindow, &mine) && mine.map_state == IsViewable)
-    XSetInputFocus(display, mWindow, RevertToParent, CurrentTime);
+  TakeFocusIfViewable();
   Draw(); // and flushes, so the focus is the field's before the next key
+}
+
+// The focus can only go to a viewable window (else BadMatch): a field whose parent is not
+// shown yet stays without it.
+void X11TextEntry::TakeFocusIfViewable()
+{
+  XWindowAttributes mine = {};
+  if (XGetWindowAttributes(mDisplay, mWindow, &mine) && mine.map_state == IsViewable)
+    XSetInputFocus(mDisplay, mWindow, RevertToParent, CurrentTime);
 }
 
 X11TextEntry::~X11TextEntry()
@@ -125,7 +131,12 @@ X11TextEntry::State X11TextEntry::HandleEvent(const XEvent& event)
     if (event.xexpose.count == 0) mCanvas->Present(mWindow, mGC);
     break;
   case MapNotify:
-    XSetInputFocus(mDisplay, mWindow, RevertToParent, CurrentTime);
+    TakeFocusIfViewable();
+    break;
+  case DestroyNotify:
+    // Gone with its parent: nothing left to destroy.
+    mWindow = 0;
+    mState = State::Cancelled;
     break;
   case FocusOut:
     // Focus moving inside the field, or a grab by another client (a window manager's

@@ -18,10 +18,10 @@ public:
   // A small edit field as a child of `parent`, over `rect` (the parent's pixels), styled by
   // `style`, holding `initial`, refusing changes that `rules` do not accept. The initial
   // text starts selected, so that typing replaces it; the field takes the keyboard focus
-  // once it is shown.
+  // once it is shown. The rules' character set must outlive the entry.
   X11TextEntry(Display* display, Window parent, const IRECT& rect, const IText& style,
                const char* initial, const TextEntryRules& rules);
-  ~X11TextEntry(); // destroys its window and X resources
+  ~X11TextEntry(); // destroys its window and X resources: delete it before its parent goes
   X11TextEntry(const X11TextEntry&) = delete;
   X11TextEntry& operator=(const X11TextEntry&) = delete;
 
@@ -41,6 +41,7 @@ public:
 
 private:
   void HandleKey(const XEvent& event);
+  void TakeFocusIfViewable();
   // Replaces bytes [from, to) of the text by `insert` when the rules accept the result.
   bool Replace(size_t from, size_t to, const std::string& insert, size_t caretAfter);
   size_t PreviousBoundary(size_t pos) const;

@@ -15,6 +15,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
@@ -157,6 +158,29 @@ TEST(X11PopupMenu, ChoosesFromMenuAndSubmenuAndDismisses)
   EXPECT_EQ(1, sub.GetChosenItemIdx());
   EXPECT_EQ(-1, top.GetChosenItemIdx());
 
+  // The release of the press that opened the menu under the pointer chooses nothing, even
+  // after a tremor; a drag onto another entry and a release there chooses that one.
+  Display* presser = OpenTestDisplay();
+  MoveTo(presser, 120, 100 + kMenuBorder + kMenuRowHeight / 2); // row 0 of the menu below
+  XTestFakeButtonEvent(presser, 1, True, 0);
+  XSync(presser, False);
+  chosen = RunMenuDriven(display, 100, 100, &top,
+                         [&](Display* d)
+                         {
+                           const XWindowAttributes w = WaitForMenus(d, 1)[0];
+                           MoveTo(d, w.x + 22, RowMiddle(w, rows, 0) + 1);
+                           XTestFakeButtonEvent(d, 1, False, 0);
+                           XSync(d, False);
+                           EXPECT_EQ(1u, WaitForMenus(d, 1).size()); // still open
+                           XTestFakeButtonEvent(d, 1, True, 0);
+                           MoveTo(d, w.x + 20, RowMiddle(w, rows, 1));
+                           XTestFakeButtonEvent(d, 1, False, 0);
+                           XSync(d, False);
+                         });
+  EXPECT_EQ(&top, chosen);
+  EXPECT_EQ(1, top.GetChosenItemIdx());
+  top.SetChosenItemIdx(-1);
+  XCloseDisplay(presser);
   // Disabled entries and separators choose nothing; Escape and a click outside dismiss.
   chosen = RunMenuDriven(display, 100, 100, &top,
                          [&](Display* d)
@@ -198,6 +222,25 @@ TEST(X11PopupMenu, ChoosesFromMenuAndSubmenuAndDismisses)
                          });
   EXPECT_EQ(&sub, chosen);
   EXPECT_EQ(0, sub.GetChosenItemIdx());
+
+  // A menu taller than the screen continues in columns; every item stays reachable.
+  IPopupMenu tall;
+  for (int i = 0; i < 100; ++i)
+    tall.AddItem("Preset");
+  const int perColumn = (screenH - 2 * kMenuBorder) / kMenuRowHeight;
+  const int pick = perColumn + 2; // the third row of the second column
+  chosen = RunMenuDriven(display, 0, 0, &tall,
+                         [&](Display* d)
+                         {
+                           const XWindowAttributes w = WaitForMenus(d, 1)[0];
+                           EXPECT_LE(w.height, screenH);
+                           const int columns = (100 + perColumn - 1) / perColumn;
+                           const int columnWidth = (w.width - 2 * kMenuBorder) / columns;
+                           ClickAt(d, w.x + kMenuBorder + columnWidth + columnWidth / 2,
+                                   w.y + kMenuBorder + 2 * kMenuRowHeight + kMenuRowHeight / 2);
+                         });
+  EXPECT_EQ(&tall, chosen);
+  EXPECT_EQ(pick, tall.GetChosenItemIdx());
 
   XSync(display, False);
   XEvent kept;
@@ -315,6 +358,16 @@ TEST(X11TextEntry, TypingEditingAndClosing)
     XSetInputFocus(h.mDriver, h.mParent, RevertToParent, CurrentTime);
     XSync(h.mDriver, False);
     EXPECT_EQ(State::Cancelled, h.Pump(entry)); // focus lost
+  }
+  {
+    // In a parent not shown, the field cannot take the focus and must not ask for it (an
+    // X error would end a host that keeps Xlib's default handler).
+    Window hidden = XCreateSimpleWindow(h.mDisplay, h.mParent, 0, 0, 100, 30, 0, 0, 0);
+    {
+      X11TextEntry entry(h.mDisplay, hidden, rect, style, "1", rules);
+      EXPECT_EQ(State::Open, h.Pump(entry));
+    }
+    XDestroyWindow(h.mDisplay, hidden);
   }
   // Every entry took its window with it.
   Window root, parent, *children = nullptr;
