@@ -141,8 +141,9 @@ bool IGraphicsMac::DrawScreen(IRECT*)
   RAS_SysBitmap* bitmap = GetDrawBitmap();
   CGContextRef port = CurrentGraphicsPort();
   if (!port || !bitmap || !bitmap->getDC()) return false;
-  CGImageRef image =
-      CGBitmapContextCreateImage(SHIM_GetCGContext((SHIM_GfxContext*)bitmap->getDC()));
+  CGContextRef bitmapContext = CreateBitmapContextFor((SHIM_GfxContext*)bitmap->getDC());
+  CGImageRef image = bitmapContext ? CGBitmapContextCreateImage(bitmapContext) : nullptr;
+  ReleaseBitmapContext(bitmapContext);
   if (!image) return false;
   // The whole bitmap goes; the platform clips to the region being redrawn.
   CGContextDrawImage(port, CGRectMake(0, 0, bitmap->getRowSpan(), Height()), image);

@@ -96,9 +96,10 @@ CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point);
 size_t CGDisplayPixelsHigh(CGDirectDisplayID display);
 
 // ---- Images of the draw bitmap -------------------------------------------------------------
-// A bitmap context here is the drawing shim's memory context; the graphics port of a view
-// being drawn is the current NSGraphicsContext.
-CGContextRef SHIM_GetCGContext(SHIM_GfxContext* ctx);
+// A bitmap context here is the drawing shim's memory context itself; the graphics port of
+// a view being drawn is the current NSGraphicsContext.
+CGContextRef CreateBitmapContextFor(SHIM_GfxContext* ctx);
+inline void ReleaseBitmapContext(CGContextRef) {}
 CGContextRef CurrentGraphicsPort(void);
 // A copy of the context's pixels (alpha ignored, as the shim's contexts are opaque).
 CGImageRef CGBitmapContextCreateImage(CGContextRef bitmapContext);
@@ -121,7 +122,27 @@ NSWindow* NewWindowForWindowRef(void* windowRef);
 
 #import <Carbon/Carbon.h>
 
-#include "platform/mac/SHIM_Mac.h"
+#include "platform/common/SHIM.h"
+
+// A CoreGraphics bitmap context over the drawing shim's memory context, without copying:
+// bytes A, R, G, B with the alpha byte skipped, row 0 at the top. Null when it cannot be
+// made. ReleaseBitmapContext releases it.
+inline CGContextRef CreateBitmapContextFor(SHIM_GfxContext* ctx)
+{
+  void* pixels = SHIM_GetCtxFrameBuffer(ctx);
+  if (!pixels) return nullptr;
+  CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+  CGContextRef bitmap = CGBitmapContextCreate(
+      pixels, size_t(SHIM_GetCtxWidth(ctx)), size_t(SHIM_GetCtxHeight(ctx)), 8,
+      size_t(SHIM_GetCtxRowBytes(ctx)), rgb, kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big);
+  CGColorSpaceRelease(rgb);
+  return bitmap;
+}
+
+inline void ReleaseBitmapContext(CGContextRef bitmap)
+{
+  if (bitmap) CGContextRelease(bitmap);
+}
 
 inline NSWindow* NewWindowForWindowRef(void* windowRef)
 {

@@ -119,7 +119,7 @@ CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point)
   return kCGErrorSuccess;
 }
 
-CGContextRef SHIM_GetCGContext(SHIM_GfxContext* ctx)
+CGContextRef CreateBitmapContextFor(SHIM_GfxContext* ctx)
 {
   return (CGContextRef)ctx;
 }
