@@ -178,6 +178,28 @@ TEST(CocoaView, EventsReachEditorWithEditorPointsFlagsAndKeyCodes)
   [sink release];
 }
 
+TEST(CocoaView, TooltipsFollowTheMouseAndResizeFollowsTheEditor)
+{
+  CocoaEditor e;
+  e.g->EnableTooltips(true);
+  e.g->HandleMouseOver(true);
+  e.probe->SetTooltip("Drive");
+  IGraphicsCocoa_vQuorvane_vst* view = e.Open();
+  NSString* tip = [view view:view stringForToolTip:0 point:NSMakePoint(0, 0) userData:nullptr];
+  EXPECT_TRUE([tip isEqualToString:@""]); // nothing under the mouse yet
+  [view mouseMoved:Mouse(NSMouseMoved, 50, 50)];
+  tip = [view view:view stringForToolTip:0 point:NSMakePoint(0, 0) userData:nullptr];
+  EXPECT_TRUE([tip isEqualToString:@"Drive"]);
+
+  // The same size changes nothing, not even in the editor; a new one resizes the view.
+  const int controls = e.g->GetNControls();
+  e.g->Resize(e.kW, e.kH);
+  EXPECT_EQ(controls, e.g->GetNControls());
+  e.g->Resize(300, 200);
+  EXPECT_TRUE(NSEqualSizes(NSMakeSize(300, 200), [view frame].size));
+  EXPECT_EQ(0, e.g->GetNControls());
+}
+
 TEST(CocoaView, TextEntryFiltersCommitsAndClosesWithoutApplying)
 {
   CocoaEditor e;
