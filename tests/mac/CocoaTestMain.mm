@@ -1,10 +1,14 @@
-// Runs the Cocoa tests against an X server of their own: Xvfb picks a free display itself
-// (-displayfd), so parallel test processes never collide, and it goes when the tests end.
+// Runs the Cocoa tests against an X server of their own, on a display number no other
+// process uses (a taken one makes Xvfb give up, and another is tried); it goes when the
+// tests end.
 #import <Cocoa/Cocoa.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,7 +20,8 @@ namespace
 {
 pid_t gXvfb = -1;
 
-bool StartXvfb()
+// Starts Xvfb on display :number; true once it reports that it is ready.
+bool StartXvfbOn(int number)
 {
   int fds[2];
   if (pipe(fds) != 0) return false;
@@ -26,22 +31,37 @@ bool StartXvfb()
   {
     close(fds[0]);
     prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlive the tests, even when they are killed
-    const std::string fd = std::to_string(fds[1]);
+    const std::string display = ":" + std::to_string(number), fd = std::to_string(fds[1]);
     // The server's own chatter is not the tests'.
     if (FILE* null = std::fopen("/dev/null", "w")) dup2(fileno(null), 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-           "tcp", (char*)nullptr);
+    execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+           "-nolisten", "tcp", (char*)nullptr);
     _exit(127);
   }
   close(fds[1]);
-  std::string display;
+  std::string reported;
   char c;
   while (read(fds[0], &c, 1) == 1 && c != '\n')
-    display += c;
+    reported += c;
   close(fds[0]);
-  if (display.empty()) return false;
-  setenv("DISPLAY", (":" + display).c_str(), 1);
+  if (reported.empty())
+  {
+    waitpid(gXvfb, nullptr, 0); // the display was taken: the server gave up
+    gXvfb = -1;
+    return false;
+  }
+  setenv("DISPLAY", (":" + reported).c_str(), 1);
   return true;
+}
+
+// A display number of its own, drawn from a range that desktop sessions and the usual
+// helper scripts leave alone.
+bool StartXvfb()
+{
+  srand(unsigned(getpid()) * 2654435761u);
+  for (int attempt = 0; attempt < 20; ++attempt)
+    if (StartXvfbOn(300 + rand() % 600)) return true;
+  return false;
 }
 
 void StopXvfb()
@@ -63,8 +83,16 @@ int main(int argc, char** argv)
     StopXvfb();
     return 1;
   }
+#ifdef __SANITIZE_ADDRESS__
+  // GNUstep's start-up keeps its allocations for the whole process in places the leak
+  // checker does not see; what the tests themselves leave behind is still checked.
+  __lsan_disable();
+#endif
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   [NSApplication sharedApplication];
+#ifdef __SANITIZE_ADDRESS__
+  __lsan_enable();
+#endif
   const int result = RUN_ALL_TESTS();
   [pool release];
   StopXvfb();
