@@ -14,6 +14,7 @@ class IParam;
 class IPopupMenu;
 struct IRECT;
 struct IText;
+struct IMouseMod;
 
 // Converts editor rectangles to view rectangles for an editor `height` pixels high.
 NSRect ToNSRect(const IRECT& rect, int height);
@@ -87,6 +88,7 @@ IPopupMenu* ChosenIPopupMenu(NSMenuItem* item);
 - (void)killTimer;
 - (void)removeFromSuperview;
 - (void)getMouseXY:(NSEvent*)event x:(int*)x y:(int*)y;
+- (bool)readEvent:(NSEvent*)event rightButton:(bool)right x:(int*)x y:(int*)y mod:(IMouseMod*)mod;
 
 - (void)mouseDown:(NSEvent*)event;
 - (void)mouseUp:(NSEvent*)event;

@@ -168,12 +168,20 @@ static NamedKey NamedKeyOf(int keyCode, unichar c)
 
 // ---- Mouse and wheel -------------------------------------------------------------------
 
+// The editor point and flags of a mouse or wheel event; false while unlinked.
+- (bool)readEvent:(NSEvent*)event rightButton:(bool)right x:(int*)x y:(int*)y mod:(IMouseMod*)mod
+{
+  if (!mGraphics) return false;
+  [self getMouseXY:event x:x y:y];
+  *mod = MouseModFromMacFlags([event modifierFlags], right);
+  return true;
+}
+
 - (void)mouseDown:(NSEvent*)event
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], false);
+  IMouseMod mod;
+  if (![self readEvent:event rightButton:false x:&x y:&y mod:&mod]) return;
   if ([event clickCount] > 1)
     mGraphics->OnMouseDblClick(x, y, &mod);
   else
@@ -182,21 +190,18 @@ static NamedKey NamedKeyOf(int keyCode, unichar c)
 
 - (void)mouseUp:(NSEvent*)event
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], false);
-  mGraphics->OnMouseUp(x, y, &mod);
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:false x:&x y:&y mod:&mod]) mGraphics->OnMouseUp(x, y, &mod);
 }
 
+// While a text entry is open, drags only move the remembered point.
 - (void)dragWith:(NSEvent*)event rightButton:(bool)right
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  if (mTextFieldView) return;
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], right);
-  mGraphics->OnMouseDrag(x, y, &mod);
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:right x:&x y:&y mod:&mod] && !mTextFieldView)
+    mGraphics->OnMouseDrag(x, y, &mod);
 }
 
 - (void)mouseDragged:(NSEvent*)event
@@ -206,20 +211,17 @@ static NamedKey NamedKeyOf(int keyCode, unichar c)
 
 - (void)rightMouseDown:(NSEvent*)event
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], true);
-  mGraphics->OnMouseDown(x, y, &mod);
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:true x:&x y:&y mod:&mod])
+    mGraphics->OnMouseDown(x, y, &mod);
 }
 
 - (void)rightMouseUp:(NSEvent*)event
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], true);
-  mGraphics->OnMouseUp(x, y, &mod);
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:true x:&x y:&y mod:&mod]) mGraphics->OnMouseUp(x, y, &mod);
 }
 
 - (void)rightMouseDragged:(NSEvent*)event
@@ -229,21 +231,20 @@ static NamedKey NamedKeyOf(int keyCode, unichar c)
 
 - (void)mouseMoved:(NSEvent*)event
 {
-  if (!mGraphics) return;
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], false);
-  mGraphics->OnMouseOver(x, y, &mod);
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:false x:&x y:&y mod:&mod])
+    mGraphics->OnMouseOver(x, y, &mod);
 }
 
+// The wheel closes an open text entry without applying it.
 - (void)scrollWheel:(NSEvent*)event
 {
-  if (!mGraphics) return;
-  if (mTextFieldView) [self endUserInput];
+  if (mGraphics && mTextFieldView) [self endUserInput];
   int x = 0, y = 0;
-  [self getMouseXY:event x:&x y:&y];
-  IMouseMod mod = MouseModFromMacFlags([event modifierFlags], false);
-  mGraphics->OnMouseWheel(x, y, &mod, WheelSteps([event deltaY]));
+  IMouseMod mod;
+  if ([self readEvent:event rightButton:false x:&x y:&y mod:&mod])
+    mGraphics->OnMouseWheel(x, y, &mod, WheelSteps([event deltaY]));
 }
 
 // ---- Keys --------------------------------------------------------------------------------

@@ -343,29 +343,10 @@ TEST(CocoaLifecycle, OpenAndCloseFiftyTimesLeavesNothingBehind)
 
 namespace
 {
-// Ends a popup menu's tracking with a click outside it.
-void DismissMenu(void*)
+// Posts two mouse events at window point p of w.
+void PostMouse(NSWindow* w, NSPoint p, NSEventType first, NSEventType second)
 {
-  NSWindow* w = [NSApp keyWindow] ? [NSApp keyWindow] : [NSApp mainWindow];
-  for (NSEventType t : {NSLeftMouseDown, NSLeftMouseUp})
-    [NSApp postEvent:[NSEvent mouseEventWithType:t
-                                        location:NSMakePoint(-500, -500)
-                                   modifierFlags:0
-                                       timestamp:0
-                                    windowNumber:[w windowNumber]
-                                         context:nil
-                                     eventNumber:0
-                                      clickCount:1
-                                        pressure:1]
-             atStart:NO];
-}
-
-// Releases the button over the item under the pointer (PointAtMenuItem put it there).
-void ReleaseOverMenu(void* window)
-{
-  NSWindow* w = (NSWindow*)window;
-  const NSPoint p = [w mouseLocationOutsideOfEventStream];
-  for (NSEventType t : {NSMouseMoved, NSLeftMouseUp})
+  for (NSEventType t : {first, second})
     [NSApp postEvent:[NSEvent mouseEventWithType:t
                                         location:p
                                    modifierFlags:0
@@ -376,6 +357,20 @@ void ReleaseOverMenu(void* window)
                                       clickCount:1
                                         pressure:1]
              atStart:NO];
+}
+
+// Ends a popup menu's tracking with a click outside it.
+void DismissMenu(void*)
+{
+  NSWindow* w = [NSApp keyWindow] ? [NSApp keyWindow] : [NSApp mainWindow];
+  PostMouse(w, NSMakePoint(-500, -500), NSLeftMouseDown, NSLeftMouseUp);
+}
+
+// Releases the button over the item under the pointer (PointAtMenuItem put it there).
+void ReleaseOverMenu(void* window)
+{
+  NSWindow* w = (NSWindow*)window;
+  PostMouse(w, [w mouseLocationOutsideOfEventStream], NSMouseMoved, NSLeftMouseUp);
 }
 
 struct MenuPick
