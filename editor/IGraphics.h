@@ -59,6 +59,10 @@ public:
   {
     return mUIThread.load(std::memory_order_acquire) == std::this_thread::get_id();
   }
+  // The host's GUI thread gives the editor a turn (Linux hosts send effEditIdle): the
+  // platform pumps its window's events, applies pending values and redraws what is
+  // dirty. Platforms with their own run loop and timer leave it empty.
+  virtual void OnHostIdle() {}
 
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.
