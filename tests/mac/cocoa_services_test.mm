@@ -2,6 +2,7 @@
 // bundle images, the cursor and the child window for Carbon hosts. Dialogs are answered
 // by a timer that presses a button once the dialog's modal session runs.
 #include "CocoaTestUtil.h"
+#include "platform/common/MakeGraphics.h"
 
 #include "raster/RAS_Bitmap.h"
 #include "raster/RAS_Raster.h"
@@ -171,6 +172,10 @@ TEST(CocoaServices, BundleImagesAndFolders)
   EXPECT_EQ('/', path.Get()[0]);
   EXPECT_NE('/', path.Get()[path.GetLength() - 1]);
   EXPECT_STREQ("Cocoa GUI", e.g->GetGUIAPI());
+  IGraphics* made = MakeGraphics(&e.plug, 224, 333, 0);
+  EXPECT_STREQ("com.halvercombe.vst.Quorvane", static_cast<IGraphicsMac*>(made)->GetBundleID());
+  EXPECT_EQ(25, made->FPS());
+  delete made;
   EXPECT_FALSE(e.g->PromptForColor(nullptr, nullptr));
 }
 
