@@ -1,7 +1,10 @@
 #include "core/IParam.h"
+#include "core/TestEffect.h"
+#include "editor/controls/IPanelControl.h"
 #include "editor/menu/IPopupMenu.h"
 #include "platform/common/EditorCoordinates.h"
 #include "platform/common/EditorKeys.h"
+#include "platform/common/MacWindowRules.h"
 #include "platform/common/MenuTitles.h"
 #include "platform/common/TextEntryRules.h"
 #include "util/UTL_String.h"
@@ -145,4 +148,44 @@ TEST(TextEntryRules, AcceptanceByParameterKind)
   EXPECT_EQ(2147483647, LeadingIntValue("99999999999", 11));
   EXPECT_EQ(-12, LeadingIntValue("  -12abc", 8));
   EXPECT_EQ(0, LeadingIntValue("abc", 3));
+}
+
+TEST(MacWindowRules, BundleImagesChildWindowAndTooltips)
+{
+  struct
+  {
+    const char* name;
+    const char* base; // null: refused
+  } images[] = {{"resources/img/knob.PNG", "knob"},
+                {"background.png", "background"},
+                {"knob.jpg", nullptr},
+                {"png", "png"},
+                {"a.png/knob", nullptr},
+                {"img/.png", ".png"},
+                {"img/", nullptr},
+                {nullptr, nullptr}};
+  for (const auto& c : images)
+  {
+    UTL_String base("kept");
+    EXPECT_EQ(c.base != nullptr, BundleImageResource(c.name, &base)) << (c.name ? c.name : "null");
+    EXPECT_STREQ(c.base ? c.base : "kept", base.Get()) << (c.name ? c.name : "null");
+  }
+
+  EXPECT_EQ(38, ChildWindowOffset(300.0, 224));
+  EXPECT_EQ(38, ChildWindowOffset(301.0, 224)); // floor(38.5)
+  EXPECT_EQ(0, ChildWindowOffset(224.0, 224));
+  EXPECT_EQ(0, ChildWindowOffset(100.0, 224));
+  EXPECT_EQ(0, ChildWindowOffset(std::numeric_limits<double>::quiet_NaN(), 224));
+
+  TestEffect plug;
+  IPanelControl c(&plug, IRECT(0, 0, 10, 10), &COLOR_RED);
+  EXPECT_FALSE(ControlWantsTooltip(&c)); // no text
+  c.SetTooltip("Drive");
+  EXPECT_TRUE(ControlWantsTooltip(&c));
+  c.Hide(true);
+  EXPECT_FALSE(ControlWantsTooltip(&c));
+  c.Hide(false);
+  c.SetTargetArea(IRECT());
+  EXPECT_FALSE(ControlWantsTooltip(&c));
+  EXPECT_FALSE(ControlWantsTooltip(nullptr));
 }
