@@ -2,9 +2,10 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
 
-.PHONY: all deps configure build test test-sanitize bench demo fuzz clean
+.PHONY: all deps configure build test test-sanitize test-tsan bench demo fuzz clean
 
 all: build
 
@@ -30,6 +31,17 @@ test-sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
+# The programs where threads meet (editor, binding, thread tests) under ThreadSanitizer.
+TSAN_TESTS = editor_tests vst2_tests thread_tests
+space := $(subst ,, )
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DQUORVANE_TSAN=ON -DQUORVANE_BENCH=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target $(TSAN_TESTS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS) \
+	        -L '^($(subst $(space),|,$(TSAN_TESTS)))$$'
+
 # libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
 FUZZ_SECONDS ?= 30
 fuzz: deps
@@ -53,4 +65,4 @@ demo: deps configure
 	$(ON_DISPLAY) $(RENDER) --snapshot out/editor.png
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) out

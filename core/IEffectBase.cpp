@@ -195,13 +195,17 @@ bool IEffectBase::MidiNoteName(int, char* noteName)
 void IEffectBase::SetParameterFromGUI(int paramIdx, double normalizedValue)
 {
   Trace("SetParameterFromGUI", __LINE__, "%d:%f", paramIdx, normalizedValue);
-  UTL_MutexLock lock(mMutex);
-  IParam* param = GetParam(paramIdx);
-  // A value the parameter refuses must not reach the host's automation either.
-  if (!param || !std::isfinite(normalizedValue)) return;
-  param->SetNormalized(normalizedValue);
+  {
+    UTL_MutexLock lock(mMutex);
+    IParam* param = GetParam(paramIdx);
+    // A value the parameter refuses must not reach the host's automation either.
+    if (!param || !std::isfinite(normalizedValue)) return;
+    param->SetNormalized(normalizedValue);
+    OnParamChange(paramIdx);
+  }
+  // The host is told after the mutex is released: a host that takes its own lock here
+  // and holds it around processing would otherwise wait for us while we wait for it.
   InformHostOfParamChange(paramIdx, normalizedValue);
-  OnParamChange(paramIdx);
 }
 
 QUORVANE_NO_VPTR_CHECK void IEffectBase::AttachGraphics(IGraphics* graphics)

@@ -97,8 +97,8 @@ public:
   {
     (void)paramIdx, (void)x, (void)y;
   }
-  // An editor control changed a parameter: set it, tell the host, tell the effect.
-  // paramIdx must be a valid parameter index.
+  // An editor control changed a parameter: set it and tell the effect under the
+  // mutex, then tell the host. paramIdx must be a valid parameter index.
   virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
   virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
   virtual void InformHostOfParamChange(int paramIdx, double normalizedValue) = 0;

@@ -13,7 +13,8 @@ void Trace(const char*, int, const char*, ...) {}
 
 const char* CurrentTime()
 {
-  static char sTime[32];
+  // One buffer per thread: effects are constructed on several threads at once.
+  thread_local char sTime[32];
   char buf[32] = "";
   const time_t now = time(nullptr);
   struct tm local = {};
@@ -54,7 +55,7 @@ void CompileTimestamp(const char* date, const char* time, UTL_String* out)
 
 const char* AppendTimestamp(const char* date, const char* time, const char* text)
 {
-  static UTL_String sStamped;
+  thread_local UTL_String sStamped;
   UTL_String stamp;
   CompileTimestamp(date, time, &stamp);
   sStamped.Set(text);

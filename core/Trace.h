@@ -12,13 +12,15 @@ void Trace(const char* tag, int line, const char* format, ...)
 #endif
     ;
 
-// Local time as "yyyymmdd hh:mm +hhmm". Static storage, overwritten by each call.
+// Local time as "yyyymmdd hh:mm +hhmm". Storage per thread, overwritten by the
+// thread's next call.
 const char* CurrentTime();
 
 // Build stamp from __DATE__ ("Mmm dd yyyy") and __TIME__ ("hh:mm:ss"): "[Mmmdd hh:mm]",
 // where a space-padded day keeps only its digit.
 void CompileTimestamp(const char* date, const char* time, UTL_String* out);
-// text, a space and the build stamp. Static storage, overwritten by each call.
+// text, a space and the build stamp. Storage per thread, overwritten by the thread's
+// next call.
 const char* AppendTimestamp(const char* date, const char* time, const char* text);
 
 // Fires at most once per interval of processor time (not wall-clock time).

@@ -15,6 +15,7 @@
 IGraphics::IGraphics(IEffectBase* plug, int width, int height, int fps)
     : mPlug(plug), mWidth(width), mHeight(height), mFPS(fps > 0 ? fps : 25)
 {
+  if (mPlug) mPendingParams.Reserve(mPlug->NParams());
 }
 
 IGraphics::~IGraphics()
@@ -35,6 +36,8 @@ void IGraphics::DeleteBitmaps()
 
 void IGraphics::PrepDraw()
 {
+  // Parameters added after construction get their slots before any window opens.
+  if (mPlug) mPendingParams.Reserve(mPlug->NParams());
   DeleteBitmaps();
   mDrawBitmap = new RAS_SysBitmap(mWidth, mHeight);
   mTmpBitmap = new RAS_MemBitmap(0, 0, 4);
@@ -47,6 +50,7 @@ int IGraphics::AttachControl(IControl* control)
   // Every loop over the list dereferences its entries.
   if (!control) return -1;
   mControls.Add(control);
+  ReserveControlSlots();
   return mControls.GetSize() - 1;
 }
 
@@ -55,11 +59,13 @@ void IGraphics::AttachBackground(int id, const char* name)
   // A missing image gives an empty rectangle: the background is then never drawn or hit.
   IBitmap bitmap = LoadIBitmap(id, name, 1, false);
   mControls.Insert(0, new IBitmapControl(mPlug, 0, 0, -1, &bitmap, IChannelBlend::kBlendClobber));
+  ReserveControlSlots();
 }
 
 void IGraphics::AttachPanelBackground(const IColor* color)
 {
   mControls.Insert(0, new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), color));
+  ReserveControlSlots();
 }
 
 void IGraphics::AttachKeyCatcher(IControl* control)
@@ -79,6 +85,18 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     if (!param) return;
     value = param->GetNormalized(value);
   }
+  HandOver(mPendingParams, paramIdx, value, false);
+}
+
+void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
+{
+  HandOver(mPendingControls, controlIdx, normalizedValue, true);
+}
+
+// ---- Hand-over to the UI thread ---------------------------------------------------------
+
+void IGraphics::ApplyParameter(int paramIdx, double value)
+{
   const int n = mControls.GetSize();
   for (int i = 0; i < n; ++i)
   {
@@ -89,10 +107,121 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
   }
 }
 
-void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
+void IGraphics::ApplyControl(int controlIdx, double normalizedValue)
 {
   IControl* c = mControls.Get(controlIdx);
   if (c) c->SetValueFromPlug(normalizedValue);
+}
+
+void IGraphics::ApplyAllPending()
+{
+  mPendingParams.Drain([this](int idx, double v) { ApplyParameter(idx, v); });
+  mPendingControls.Drain([this](int idx, double v) { ApplyControl(idx, v); });
+}
+
+void IGraphics::HandOver(PendingSlots& slots, int idx, double value, bool isControl)
+{
+  auto apply = [&] { isControl ? ApplyControl(idx, value) : ApplyParameter(idx, value); };
+  if (IsUIThread())
+  {
+    // An older value still waiting must not land on top of this one at the next idle.
+    slots.Discard(idx);
+    apply();
+    return;
+  }
+  const bool recorded = slots.Record(idx, value);
+  if (!TakeControlsOrFlag()) return; // the holder applies the recorded value
+  // An index without a slot (no control, or a parameter added after the editor was
+  // prepared) can still be applied while this thread holds the controls.
+  if (!recorded) apply();
+  ApplyAllPending();
+  ReleaseControls();
+}
+
+bool IGraphics::TakeControlsOrFlag()
+{
+  unsigned s = mHandover.load(std::memory_order_acquire);
+  for (;;)
+  {
+    if (s & (kOwned | kBusy))
+    {
+      if (mHandover.compare_exchange_weak(s, s | kPending, std::memory_order_acq_rel,
+                                          std::memory_order_acquire))
+        return false;
+    }
+    else if (mHandover.compare_exchange_weak(s, s | kBusy, std::memory_order_acq_rel,
+                                             std::memory_order_acquire))
+      return true;
+  }
+}
+
+void IGraphics::ReleaseControls()
+{
+  unsigned s = mHandover.load(std::memory_order_acquire);
+  for (;;)
+  {
+    if (s & kPending)
+    {
+      mHandover.fetch_and(~kPending, std::memory_order_acq_rel);
+      ApplyAllPending();
+      s = mHandover.load(std::memory_order_acquire);
+      continue;
+    }
+    if (mHandover.compare_exchange_weak(s, s & ~kBusy, std::memory_order_acq_rel,
+                                        std::memory_order_acquire))
+      return;
+  }
+}
+
+bool IGraphics::WaitForControls(unsigned bit)
+{
+  unsigned s = mHandover.load(std::memory_order_acquire);
+  for (;;)
+  {
+    if ((s & kOwned) && bit == kBusy) return false;
+    // A pushing thread applying directly finishes within a few control updates.
+    if (s & kBusy)
+    {
+      std::this_thread::yield();
+      s = mHandover.load(std::memory_order_acquire);
+      continue;
+    }
+    if (mHandover.compare_exchange_weak(s, s | bit, std::memory_order_acq_rel,
+                                        std::memory_order_acquire))
+      return true;
+  }
+}
+
+void IGraphics::BeginUIThread()
+{
+  mUIThread.store(std::this_thread::get_id(), std::memory_order_release);
+  WaitForControls(kOwned);
+  mHandover.fetch_and(~kPending, std::memory_order_acq_rel);
+  ApplyAllPending();
+}
+
+void IGraphics::ApplyPendingFromPlug()
+{
+  // Only the owner may touch the controls; without a window pushes apply themselves.
+  if (!IsUIThread()) return;
+  if (mHandover.fetch_and(~kPending, std::memory_order_acq_rel) & kPending) ApplyAllPending();
+}
+
+void IGraphics::EndUIThread()
+{
+  if (!IsUIThread()) return;
+  for (;;)
+  {
+    mHandover.fetch_and(~kPending, std::memory_order_acq_rel);
+    ApplyAllPending();
+    unsigned s = mHandover.load(std::memory_order_acquire);
+    if (s & kPending) continue;
+    // Fails when a push raised kPending after the drain: drain once more.
+    if (mHandover.compare_exchange_strong(s, s & ~kOwned, std::memory_order_acq_rel,
+                                          std::memory_order_acquire))
+      break;
+  }
+  mUIThread.store(std::thread::id(), std::memory_order_release);
 }
 
 void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
@@ -418,6 +547,10 @@ bool IGraphics::Draw(IRECT* region)
 
 void IGraphics::Resize(int w, int h)
 {
+  // Without a window, pushing threads apply to the controls themselves: hold them off
+  // while the list is rebuilt. With one, only its UI thread may resize.
+  const bool held = !IsUIThread();
+  if (held && !WaitForControls(kBusy)) return;
   mWidth = w;
   mHeight = h;
   ReleaseMouseCapture();
@@ -426,15 +559,10 @@ void IGraphics::Resize(int w, int h)
   DeleteBitmaps();
   PrepDraw();
   if (mPlug) mPlug->ResizeGraphics(w, h);
+  if (held) ReleaseControls();
 }
 
 bool IGraphics::MeasureIText(IText* text, const char* str, IRECT* rect)
 {
   return DrawIText(text, str, rect, true);
 }
-
-// Pending values from other threads arrive with the thread-safe pushes; until then
-// every push applies at once.
-void IGraphics::BeginUIThread() {}
-void IGraphics::ApplyPendingFromPlug() {}
-void IGraphics::EndUIThread() {}

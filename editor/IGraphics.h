@@ -6,7 +6,11 @@
 // virtual members, so core needs this header but never links against the editor.
 #include "core/IEffectBase.h" // EFileAction
 #include "editor/IGraphicsTypes.h"
+#include "editor/PendingSlots.h"
 #include "util/UTL_PtrList.h"
+
+#include <atomic>
+#include <thread>
 
 class IControl;
 class IEffectBase;
@@ -28,14 +32,18 @@ public:
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
+  // ---- Any thread: never blocks or allocates ----------------------------------------
   // Pushes a parameter's value into every control bound to it (also as an auxiliary
-  // parameter). A plain value is normalised through the parameter first. Host threads
-  // may call this: it only stores values and sets dirty flags.
+  // parameter). A plain value is normalised through the parameter first. On the UI
+  // thread, or while no window exists, the controls change at once; from any other
+  // thread the value waits in the parameter's pending slot for the UI thread.
   virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
-  // Creates the draw and scratch bitmaps.
-  virtual void PrepDraw();
-  // Sets one control's value from the plug-in (the effect's LED); out-of-range indices do nothing.
+  // Sets one control's value from the plug-in (the effect's LED), by the same rule;
+  // out-of-range indices do nothing.
   virtual void SetControlFromPlug(int controlIdx, double normalizedValue);
+
+  // Creates the draw and scratch bitmaps and sizes the parameter slots.
+  virtual void PrepDraw();
 
   // ---- UI thread: called by the platform layer ------------------------------------
   // The window exists: the calling thread owns the controls from now on, and values
@@ -46,6 +54,11 @@ public:
   void ApplyPendingFromPlug();
   // The window is going: applies what is pending; pushes then apply directly again.
   void EndUIThread();
+  // True on the thread that owns the controls while a window exists.
+  bool IsUIThread() const
+  {
+    return mUIThread.load(std::memory_order_acquire) == std::this_thread::get_id();
+  }
 
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.
@@ -53,7 +66,8 @@ public:
   virtual bool MeasureIText(IText* text, const char* str, IRECT* rect);
   // Closes an open text entry.
   virtual void ForceEndUserEdit() = 0;
-  // Deletes every control; the plug-in attaches its controls again afterwards.
+  // Deletes every control; the plug-in attaches its controls again afterwards. UI
+  // thread; without a window it holds off the other threads' direct pushes meanwhile.
   virtual void Resize(int w, int h);
   virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual const char* GetGUIAPI() { return ""; }
@@ -240,6 +254,51 @@ private:
   bool mStrict = true;
   bool mEnableTooltips = false;
   IControl* mKeyCatcher = nullptr;
+
+  // ---- Hand-over of values pushed from other threads ---------------------------------
+  // mHandover holds these bits; any thread changes it by compare-and-swap.
+  //   kOwned:   a window exists and mUIThread owns the controls.
+  //   kBusy:    without a window, one pushing thread holds the controls to apply values
+  //             directly; the others record and leave the applying to it.
+  //   kPending: a slot was recorded that the holder may not have applied yet.
+  // A pusher always records into its slot first, then either takes kBusy (applying
+  // every slot, its own included) or sets kPending for the holder. Whoever clears
+  // kPending drains afterwards, so a record whose flag was raised before the clear is
+  // always seen; kBusy and kOwned are only given up by a compare-and-swap that fails
+  // when kPending was raised meanwhile, so no record is left behind at a hand-over:
+  //   push while the window opens:  BeginUIThread waits for kBusy to drop, then drains.
+  //   push while the window closes: either the push saw kOwned and raised kPending, which
+  //     makes EndUIThread's swap fail and drain again, or it saw neither bit and applies
+  //     itself after EndUIThread has let go.
+  //   push while another pushes:    the later one raises kPending, the holder drains
+  //     again before releasing kBusy.
+  // The audio thread never waits: at worst it retries a compare-and-swap.
+  enum : unsigned
+  {
+    kOwned = 1u,
+    kBusy = 2u,
+    kPending = 4u
+  };
+  std::atomic<unsigned> mHandover{0};
+  // Written by the UI thread in BeginUIThread and EndUIThread, read by every thread.
+  std::atomic<std::thread::id> mUIThread{};
+  // Written by any pushing thread, drained by whoever holds the controls. Only these
+  // slots, never the controls, are touched by a thread that does not hold them.
+  PendingSlots mPendingParams;   // by parameter index
+  PendingSlots mPendingControls; // by control index
+
+  void HandOver(PendingSlots& slots, int idx, double value, bool isControl);
+  void ApplyParameter(int paramIdx, double normalizedValue);
+  void ApplyControl(int controlIdx, double normalizedValue);
+  void ApplyAllPending();
+  // Pushing thread: takes kBusy when nothing holds the controls, else raises kPending.
+  bool TakeControlsOrFlag();
+  // Drains what was flagged while kBusy was held, then lets go of it.
+  void ReleaseControls();
+  // Waits until no pushing thread holds the controls, then sets bit (kOwned or kBusy).
+  // False, without waiting, for kBusy while a window's UI thread owns them.
+  bool WaitForControls(unsigned bit);
+  void ReserveControlSlots() { mPendingControls.Reserve(mControls.GetSize()); }
 
   // Topmost visible, enabled control hit at (x, y), or -1.
   int FindControl(int x, int y, bool mouseOver) const;

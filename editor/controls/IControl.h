@@ -37,8 +37,8 @@ public:
   virtual void OnMouseOver(int x, int y, IMouseMod* mod);
   virtual void OnMouseOut();
   virtual bool Draw(IGraphics* graphics) = 0;
-  // The first value pushed also becomes the default. May run on host threads: it only
-  // stores the value and sets flags.
+  // The first value pushed also becomes the default. Runs on the thread that holds the
+  // controls: IGraphics keeps values from other threads in its slots until then.
   virtual void SetValueFromPlug(double value);
   virtual void TextFromTextEntry(const char* text);
   virtual void Hide(bool hide);

@@ -335,7 +335,7 @@ TEST(EffectBase, SamplesPerBeat)
   }
 }
 
-TEST(EffectBase, SetParameterFromGUISetsInformsThenNotifiesUnderTheLock)
+TEST(EffectBase, SetParameterFromGUISetsAndNotifiesUnderTheLockThenInforms)
 {
   TestEffect fx("1-1", 2);
   fx.GetParam(1)->InitInt("steps", 0, 0, 10);
@@ -344,7 +344,7 @@ TEST(EffectBase, SetParameterFromGUISetsInformsThenNotifiesUnderTheLock)
   ASSERT_EQ(fx.mInformed.size(), 1u);
   EXPECT_EQ(fx.mInformed[0].idx, 1);
   EXPECT_EQ(fx.mInformed[0].value, 0.26);
-  EXPECT_EQ(fx.mLog, (std::vector<char>{'I', 'C'}));
+  EXPECT_EQ(fx.mLog, (std::vector<char>{'C', 'I'}));
   EXPECT_EQ(fx.mLockedInParamChange, std::vector<bool>{true});
   EXPECT_FALSE(fx.GetMutex().IsHeldByThisThread());
 

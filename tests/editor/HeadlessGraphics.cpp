@@ -86,7 +86,23 @@ bool HeadlessGraphics::OpenURL(const char* url, const char*, const char*, const 
 void* HeadlessGraphics::OpenWindow(void* parent)
 {
   mWindow = parent ? parent : this;
+  BeginUIThread();
   return mWindow;
+}
+
+void HeadlessGraphics::CloseWindow()
+{
+  if (!mWindow) return;
+  EndUIThread();
+  mWindow = nullptr;
+}
+
+bool HeadlessGraphics::PumpOnce()
+{
+  ApplyPendingFromPlug();
+  IRECT dirty;
+  if (!IsDirty(&dirty)) return false;
+  return Draw(&dirty);
 }
 
 RAS_IBitmap* HeadlessGraphics::OSLoadBitmap(int id, const char* name)

@@ -108,12 +108,18 @@ public:
   bool PromptForColor(IColor* color, const char* prompt) override;
   bool OpenURL(const char* url, const char* windowTitle, const char* confirmText,
                const char* failureText) override;
+  // Like a platform window, the calling thread becomes the editor's UI thread until
+  // CloseWindow.
   void* OpenWindow(void* parent) override;
   using IGraphics::OpenWindow;
-  void CloseWindow() override { mWindow = nullptr; }
+  void CloseWindow() override;
   void* GetWindow() override { return mWindow; }
   void UpdateTooltips() override { ++mTooltipUpdates; }
   RAS_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+  // One timer tick of a platform window: applies what other threads pushed, then
+  // redraws the dirty region. True when something was drawn.
+  bool PumpOnce();
 
   // The draw bitmap's pixel at (x, y), 0 outside it.
   uint32_t Pixel(int x, int y);

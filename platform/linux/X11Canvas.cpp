@@ -1,0 +1,81 @@
+#include "platform/linux/X11Canvas.h"
+
+#include <X11/Xutil.h>
+
+namespace
+{
+// One 8-bit channel scaled into the bits of a visual's mask.
+unsigned long IntoMask(int channel, unsigned long mask)
+{
+  if (!mask) return 0;
+  int shift = 0;
+  while (!(mask & (1ul << shift)))
+    ++shift;
+  int bits = 0;
+  while (shift + bits < int(8 * sizeof mask) && (mask & (1ul << (shift + bits))))
+    ++bits;
+  const unsigned long v =
+      bits >= 8 ? (unsigned long)(channel) << (bits - 8) : (unsigned long)(channel) >> (8 - bits);
+  return (v << shift) & mask;
+}
+} // namespace
+
+X11Canvas::X11Canvas(Display* display, Visual* visual, int depth)
+    : mDisplay(display), mVisual(visual), mDepth(depth), mBitmap(0, 0, 1)
+{
+  mTrueColor = visual && (visual->c_class == TrueColor || visual->c_class == DirectColor);
+}
+
+X11Canvas::~X11Canvas()
+{
+  if (mImage)
+  {
+    mImage->data = nullptr; // the bytes are ours, not Xlib's to free
+    XDestroyImage(mImage);
+  }
+}
+
+bool X11Canvas::Resize(int w, int h)
+{
+  if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+  if (mImage && mImage->width == w && mImage->height == h) return true;
+  if (mImage)
+  {
+    mImage->data = nullptr;
+    XDestroyImage(mImage);
+    mImage = nullptr;
+  }
+  mBitmap.resize(w, h);
+  if (!mBitmap.getBits()) return false;
+  mImage = XCreateImage(mDisplay, mVisual, unsigned(mDepth), ZPixmap, 0, nullptr, unsigned(w),
+                        unsigned(h), 32, 0);
+  if (!mImage) return false;
+  mImageBytes.assign(size_t(mImage->bytes_per_line) * size_t(h), 0);
+  mImage->data = mImageBytes.data();
+  return true;
+}
+
+unsigned long X11Canvas::NativePixel(RAS_Pixel p) const
+{
+  const int r = RAS_GetR(p), g = RAS_GetG(p), b = RAS_GetB(p);
+  if (mTrueColor)
+    return IntoMask(r, mVisual->red_mask) | IntoMask(g, mVisual->green_mask) |
+           IntoMask(b, mVisual->blue_mask);
+  // Without a true-colour visual the widgets are drawn in black and white.
+  const int screen = DefaultScreen(mDisplay);
+  return r * 30 + g * 59 + b * 11 >= 128 * 100 ? WhitePixel(mDisplay, screen)
+                                               : BlackPixel(mDisplay, screen);
+}
+
+void X11Canvas::Present(Window window, GC gc)
+{
+  RAS_RowAccess rows;
+  if (!mImage || !rows.Attach(&mBitmap)) return;
+  for (int y = 0; y < rows.height; ++y)
+  {
+    const RAS_Pixel* row = rows.Row(y);
+    for (int x = 0; x < rows.width; ++x)
+      XPutPixel(mImage, x, y, NativePixel(row[x]));
+  }
+  XPutImage(mDisplay, window, gc, mImage, 0, 0, 0, 0, unsigned(rows.width), unsigned(rows.height));
+}
