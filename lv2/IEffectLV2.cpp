@@ -10,6 +10,7 @@
 #include <lv2/options/options.h>
 
 #include "core/Trace.h"
+#include "lv2/LV2PortLayout.h"
 #include "lv2/LV2Uris.h"
 
 namespace
@@ -173,12 +174,13 @@ LV2_State_Status IEffectLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
 void IEffectLV2::ConnectPort(uint32_t port, void* data)
 {
   const int nIn = NInChannels(), nOut = NOutChannels();
+  const int param = LV2PortParam(nIn, nOut, NParams(), long(port));
   if (port < uint32_t(nIn))
     mAudioIn.Get()[port] = static_cast<float*>(data);
   else if (port < uint32_t(nIn + nOut))
     mAudioOut.Get()[port - nIn] = static_cast<float*>(data);
-  else if (port < uint32_t(NPorts()))
-    mControls.Get()[port - nIn - nOut] = static_cast<const float*>(data);
+  else if (param >= 0)
+    mControls.Get()[param] = static_cast<const float*>(data);
 }
 
 void IEffectLV2::ApplyControlPorts()

@@ -32,7 +32,6 @@ public:
 
   // Port layout: audio inputs, audio outputs, then one control input per parameter.
   int NPorts() const { return NInChannels() + NOutChannels() + NParams(); }
-  int FirstParamPort() const { return NInChannels() + NOutChannels(); }
 
   // Larger maximum block lengths are clamped to this; longer runs are processed in
   // pieces anyway, so only the scratch memory is bounded.
