@@ -111,12 +111,17 @@ int LilvRun::Port(const char* symbol) const
 
 void LilvRun::Run(const float* const* in, float* const* out, int nIn, int nOut, int n)
 {
+  ConnectAudio(in, out, nIn, nOut);
+  RunConnected(n);
+}
+
+void LilvRun::ConnectAudio(const float* const* in, float* const* out, int nIn, int nOut)
+{
   for (int c = 0; c < nIn; ++c)
     lilv_instance_connect_port(mInstance, Port(("in_" + std::to_string(c + 1)).c_str()),
                                const_cast<float*>(in[c]));
   for (int c = 0; c < nOut; ++c)
     lilv_instance_connect_port(mInstance, Port(("out_" + std::to_string(c + 1)).c_str()), out[c]);
-  lilv_instance_run(mInstance, uint32_t(n));
 }
 
 const LV2_State_Interface* LilvRun::State() const

@@ -48,8 +48,10 @@ public:
   // Index of the port with this symbol, or -1.
   int Port(const char* symbol) const;
   float& Control(const char* symbol) { return mValues[Port(symbol)]; }
-  // Runs n frames from in (null entries stay unconnected) into out.
+  // Connects the audio ports (null entries stay unconnected) and runs n frames.
   void Run(const float* const* in, float* const* out, int nIn, int nOut, int n);
+  void ConnectAudio(const float* const* in, float* const* out, int nIn, int nOut);
+  void RunConnected(int n) { lilv_instance_run(mInstance, uint32_t(n)); }
   // The state extension, or null.
   const LV2_State_Interface* State() const;
 
