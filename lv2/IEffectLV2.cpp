@@ -10,6 +10,7 @@
 #include <lv2/options/options.h>
 
 #include "core/Trace.h"
+#include "editor/IGraphics.h"
 #include "lv2/LV2PortLayout.h"
 #include "lv2/LV2Uris.h"
 
@@ -105,6 +106,11 @@ int IEffectLV2::BlockSizeFromOptions(const LV2_Feature* const* features) const
   const int len = maxLen > 0 ? maxLen : nominalLen;
   if (len <= 0) return kDefaultBlockSize;
   return len > kMaxBlockSize ? kMaxBlockSize : len;
+}
+
+void IEffectLV2::AttachGraphics(IGraphics* graphics)
+{
+  delete graphics;
 }
 
 void IEffectLV2::GetTimeSig(int* numerator, int* denominator)

@@ -67,6 +67,9 @@ public:
   void GetTimeSig(int* numerator, int* denominator) override;
   void GetTime(ITimeInfo*) override {}
   void ResizeGraphics(int, int) override {}
+  // The plug-in side has no editor: the UI library builds its own. The effect's editor
+  // is dropped as it is attached.
+  void AttachGraphics(IGraphics* graphics) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 
 private:

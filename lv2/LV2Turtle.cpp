@@ -182,8 +182,8 @@ std::string LV2PluginTurtle(IEffectBase& effect, const LV2BundleInfo& info)
   if (!info.mUIBinary.empty())
   {
     s += "\n<" + info.mURI + kLV2UISuffix + ">\n  a ui:X11UI ;\n  ui:binary <" + info.mUIBinary +
-         "> ;\n  lv2:requiredFeature urid:map ;\n"
-         "  lv2:optionalFeature ui:parent , ui:resize , ui:noUserResize , ui:touch ;\n"
+         "> ;\n  lv2:requiredFeature ui:parent ;\n"
+         "  lv2:optionalFeature ui:resize , ui:noUserResize , ui:touch ;\n"
          "  lv2:extensionData ui:idleInterface";
     s += " .\n";
   }
