@@ -11,6 +11,7 @@
 
 #include "core/Trace.h"
 #include "editor/IGraphics.h"
+#include "lv2/LV2Entry.h"
 #include "lv2/LV2PortLayout.h"
 #include "lv2/LV2Uris.h"
 
@@ -65,8 +66,7 @@ IEffectLV2::~IEffectLV2() = default;
 
 bool IEffectLV2::Instantiate(double sampleRate, const LV2_Feature* const* features)
 {
-  // A rate of 0, below 0 or not finite would break every filter design.
-  if (!std::isfinite(sampleRate) || !(sampleRate > 0.0)) return false;
+  if (!LV2RateUsable(sampleRate)) return false;
   UTL_MutexLock lock(mMutex);
   mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
   if (mMap && mMap->map)

@@ -8,6 +8,11 @@
 
 // Serialises instance creation across every plug-in class in this library.
 UTL_Mutex& LV2CreationMutex();
+// A rate of 0, below 0 or not finite would break every filter design.
+inline bool LV2RateUsable(double sampleRate)
+{
+  return sampleRate > 0.0 && sampleRate <= 1e12;
+}
 // Fills every callback but instantiate.
 void LV2FillDescriptor(LV2_Descriptor* descriptor, const char* uri);
 
@@ -15,6 +20,8 @@ template <class Effect>
 LV2_Handle LV2Instantiate(const LV2_Descriptor*, double sampleRate, const char*,
                           const LV2_Feature* const* features)
 {
+  // Checked before construction too, so a refused rate builds nothing.
+  if (!LV2RateUsable(sampleRate)) return nullptr;
   UTL_MutexLock lock(LV2CreationMutex());
   IEffectInstanceInfo info;
   info.mSampleRate = sampleRate;

@@ -55,9 +55,12 @@ void IEffectLV2UI::CloseEditor()
   gui->CloseWindow();
 }
 
-void IEffectLV2UI::Idle()
+bool IEffectLV2UI::Idle()
 {
-  if (IGraphics* gui = GetGUI()) gui->OnHostIdle();
+  IGraphics* gui = GetGUI();
+  if (!gui) return false;
+  gui->OnHostIdle();
+  return gui->WindowIsOpen();
 }
 
 void IEffectLV2UI::PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format,

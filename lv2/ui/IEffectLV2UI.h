@@ -34,8 +34,9 @@ public:
   // when there is no editor or it cannot open there.
   unsigned long OpenEditor(void* parent);
   void CloseEditor();
-  // One idle turn: the window's events and redraws.
-  void Idle();
+  // One idle turn: the window's events and redraws. False once the window is gone
+  // (the host destroyed its parent).
+  bool Idle();
   // A value the host reports on a port. Only float control ports are taken.
   void PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer);
 

@@ -22,10 +22,10 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t
   if (handle) Instance(handle)->PortEvent(port, bufferSize, format, buffer);
 }
 
+// Non-zero tells the host the UI has closed.
 int Idle(LV2UI_Handle handle)
 {
-  if (handle) Instance(handle)->Idle();
-  return 0;
+  return handle && Instance(handle)->Idle() ? 0 : 1;
 }
 
 const void* ExtensionData(const char* uri)

@@ -203,6 +203,9 @@ TEST(QuorvaneLV2Host, PortsAndPresetMirrorTheVstParameters)
   LilvRun lv2(host, plugin, 44100.0, 512);
   ASSERT_TRUE(lv2.Ok());
   ASSERT_NE(lv2.State(), nullptr);
+  // Rates no filter can be designed for are refused.
+  for (double rate : {0.0, -44100.0, std::nan(""), HUGE_VAL})
+    EXPECT_EQ(lilv_plugin_instantiate(plugin, rate, host.Features(512)), nullptr) << rate;
 
   // A fresh instance holds the Init program.
   float init[kNumParams];

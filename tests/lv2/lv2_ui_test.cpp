@@ -182,8 +182,11 @@ TEST(QuorvaneLV2UI, OpensInTheParentAndTheButtonWritesTheEffectPort)
     EXPECT_EQ(record.writes[i], std::make_pair(kEffectPort, 0.0f));
   EXPECT_EQ(record.badWrites, 0);
 
-  d->cleanup(ui);
+  // The host destroys its window first: the next idle turn reports the UI closed.
   XDestroyWindow(driver, parent);
+  XSync(driver, False);
+  EXPECT_NE(idle->idle(ui), 0);
+  d->cleanup(ui);
   XCloseDisplay(driver);
   dlclose(lib);
 }
