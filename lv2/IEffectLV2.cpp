@@ -12,17 +12,12 @@
 #include "core/Trace.h"
 #include "editor/IGraphics.h"
 #include "lv2/LV2Entry.h"
+#include "lv2/LV2Features.h"
 #include "lv2/LV2PortLayout.h"
 #include "lv2/LV2Uris.h"
 
 namespace
 {
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && !std::strcmp(features[i]->URI, uri)) return features[i]->data;
-  return nullptr;
-}
 
 // Equal as stored bits, so that a NaN on the port counts as seen once.
 bool SameFloat(float a, float b)
@@ -68,7 +63,7 @@ bool IEffectLV2::Instantiate(double sampleRate, const LV2_Feature* const* featur
 {
   if (!LV2RateUsable(sampleRate)) return false;
   UTL_MutexLock lock(mMutex);
-  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
+  mMap = static_cast<LV2_URID_Map*>(LV2FindFeature(features, LV2_URID__map));
   if (mMap && mMap->map)
   {
     mChunkKey = mMap->map(mMap->handle, kLV2ProgramChunkURI);
@@ -89,7 +84,7 @@ bool IEffectLV2::Instantiate(double sampleRate, const LV2_Feature* const* featur
 int IEffectLV2::BlockSizeFromOptions(const LV2_Feature* const* features) const
 {
   const auto* options =
-      static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options));
+      static_cast<const LV2_Options_Option*>(LV2FindFeature(features, LV2_OPTIONS__options));
   if (!options || !mMap) return kDefaultBlockSize;
   const LV2_URID maxKey = mMap->map(mMap->handle, LV2_BUF_SIZE__maxBlockLength);
   const LV2_URID nominalKey = mMap->map(mMap->handle, LV2_BUF_SIZE__nominalBlockLength);

@@ -2,7 +2,7 @@
 // The LV2 binding of a plug-in instance: audio ports in channel order, one control
 // input port per parameter (its value is the parameter's normalised value, exactly as
 // a VST 2 host's setParameter), and the program chunk as the state extension's only
-// property. The descriptor callbacks live in LV2Descriptor.h.
+// property. The descriptor callbacks live in LV2Entry.h.
 #include <cstdint>
 
 #include <lv2/core/lv2.h>
@@ -30,16 +30,13 @@ public:
              int nSideChans = 0);
   ~IEffectLV2() override;
 
-  // Port layout: audio inputs, audio outputs, then one control input per parameter.
-  int NPorts() const { return NInChannels() + NOutChannels() + NParams(); }
-
   // Larger maximum block lengths are clamped to this; longer runs are processed in
   // pieces anyway, so only the scratch memory is bounded.
   static constexpr int kMaxBlockSize = 1 << 20;
   // Block size when the host states none.
   static constexpr int kDefaultBlockSize = 1024;
 
-  // Called on the host's instantiation thread.
+  // ---- Instantiation class: never while the audio thread runs the instance ----
   // False when the sample rate cannot drive the effect.
   bool Instantiate(double sampleRate, const LV2_Feature* const* features);
   // The state property: the program chunk, the same bytes as the VST 2 binding's.
@@ -50,11 +47,13 @@ public:
   // Restores a program chunk; false (values unchanged) when it holds none.
   bool SetProgramChunk(const void* data, int size);
 
-  // Called on the audio thread: no allocation, no lock beyond the instance mutex.
-  void ConnectPort(uint32_t port, void* data);
   void Activate();
-  void Run(uint32_t nFrames);
   void Deactivate();
+
+  // ---- Audio thread: no allocation, no lock beyond the instance mutex ----
+  // Ports are numbered as LV2PortLayout.h says.
+  void ConnectPort(uint32_t port, void* data);
+  void Run(uint32_t nFrames);
 
   // Host operations an LV2 host does not offer here: automation goes through the
   // control ports, which the plug-in cannot write, and the editor is a separate UI.

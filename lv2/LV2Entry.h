@@ -1,6 +1,7 @@
 #pragma once
 // The LV2 descriptor of an effect class: instantiate creates the effect, every other
 // callback goes to its IEffectLV2 base. Each library exports lv2_descriptor only.
+#include <cmath>
 #include <new>
 
 #include "lv2/IEffectLV2.h"
@@ -11,7 +12,7 @@ UTL_Mutex& LV2CreationMutex();
 // A rate of 0, below 0 or not finite would break every filter design.
 inline bool LV2RateUsable(double sampleRate)
 {
-  return sampleRate > 0.0 && sampleRate <= 1e12;
+  return std::isfinite(sampleRate) && sampleRate > 0.0;
 }
 // Fills every callback but instantiate.
 void LV2FillDescriptor(LV2_Descriptor* descriptor, const char* uri);

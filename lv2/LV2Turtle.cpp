@@ -53,9 +53,10 @@ std::string ParamSymbol(IEffectBase& effect, int idx)
   std::set<std::string> taken;
   for (int i = 0; i < idx; ++i)
     taken.insert(ParamSymbol(effect, i));
-  const std::string base = LV2PortSymbol(effect.GetParam(idx)->GetNameForHost());
+  std::string base = LV2PortSymbol(effect.GetParam(idx)->GetNameForHost());
+  if (base.rfind("in_", 0) == 0 || base.rfind("out_", 0) == 0) base = "p_" + base;
   std::string s = base;
-  for (int n = 2; taken.count(s) || s.rfind("in_", 0) == 0 || s.rfind("out_", 0) == 0; ++n)
+  for (int n = 2; taken.count(s); ++n)
     s = base + "_" + std::to_string(n);
   return s;
 }

@@ -5,17 +5,8 @@
 
 #include "core/Trace.h"
 #include "editor/IGraphics.h"
+#include "lv2/LV2Features.h"
 #include "lv2/LV2PortLayout.h"
-
-namespace
-{
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && !std::strcmp(features[i]->URI, uri)) return features[i]->data;
-  return nullptr;
-}
-} // namespace
 
 IEffectLV2UI::IEffectLV2UI(IEffectInstanceInfo instanceInfo, int nParams, const char* channelIOStr,
                            int nPresets, const char* effectName, const char* productName,
@@ -27,8 +18,9 @@ IEffectLV2UI::IEffectLV2UI(IEffectInstanceInfo instanceInfo, int nParams, const 
 {
   (void)nSideChans;
   Trace("IEffectLV2UI", __LINE__, "%s", GetEffectName());
-  mResize = static_cast<const LV2UI_Resize*>(FindFeature(instanceInfo.mFeatures, LV2_UI__resize));
-  mTouch = static_cast<const LV2UI_Touch*>(FindFeature(instanceInfo.mFeatures, LV2_UI__touch));
+  mResize =
+      static_cast<const LV2UI_Resize*>(LV2FindFeature(instanceInfo.mFeatures, LV2_UI__resize));
+  mTouch = static_cast<const LV2UI_Touch*>(LV2FindFeature(instanceInfo.mFeatures, LV2_UI__touch));
 }
 
 IEffectLV2UI::~IEffectLV2UI() = default;
@@ -72,9 +64,10 @@ void IEffectLV2UI::PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format
   std::memcpy(&v, buffer, sizeof(v));
   // The plug-in side takes any finite value; the editor shows what it makes of it.
   if (!std::isfinite(v)) return;
-  if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(idx, double(v), true);
-  GetParam(idx)->SetNormalized(double(v));
+  IParam* param = GetParam(idx);
+  param->SetNormalized(double(v));
   OnParamChange(idx);
+  if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(idx, param->GetNormalized(), true);
 }
 
 void IEffectLV2UI::BeginInformHostOfParamChange(int paramIdx)

@@ -1,5 +1,7 @@
 #include "lv2/ui/LV2UIEntry.h"
 
+#include "lv2/LV2Features.h"
+
 #include <cstring>
 
 namespace
@@ -54,10 +56,7 @@ void LV2UIFillDescriptor(LV2UI_Descriptor* d, const char* uri)
 
 LV2UI_Handle LV2UIOpen(IEffectLV2UI* ui, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
-  void* parent = nullptr;
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && !std::strcmp(features[i]->URI, LV2_UI__parent))
-      parent = features[i]->data;
+  void* parent = LV2FindFeature(features, LV2_UI__parent);
   // An X11 UI lives inside the host's window; without one there is nowhere to open.
   const unsigned long window = parent && widget ? ui->OpenEditor(parent) : 0;
   if (!window)

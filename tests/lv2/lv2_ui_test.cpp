@@ -7,7 +7,9 @@
 #include <lilv/lilv.h>
 #include <lv2/ui/ui.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -80,6 +82,17 @@ TEST(QuorvaneLV2UI, DescribedAsX11UIOfThePlugin)
   lilv_node_free(uri);
   lilv_node_free(bundle);
   lilv_world_free(world);
+
+  // The UI library exports its entry point and nothing else.
+  FILE* nm = popen("nm -D --defined-only " QUORVANE_LV2_BUNDLE "/Quorvane_ui.so", "r");
+  ASSERT_NE(nm, nullptr);
+  std::string exports;
+  char line[512];
+  while (std::fgets(line, sizeof line, nm))
+    exports += line;
+  EXPECT_EQ(pclose(nm), 0);
+  EXPECT_NE(exports.find(" T lv2ui_descriptor\n"), std::string::npos) << exports;
+  EXPECT_EQ(std::count(exports.begin(), exports.end(), '\n'), 1) << exports;
 }
 
 TEST(QuorvaneLV2UI, OpensInTheParentAndTheButtonWritesTheEffectPort)
