@@ -5,7 +5,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
 
-.PHONY: all deps configure build test test-sanitize test-tsan bench demo fuzz clean
+.PHONY: all deps configure build test test-sanitize test-tsan test-valgrind bench demo fuzz clean
 
 all: build
 
@@ -31,6 +31,11 @@ test-sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
+# The plug-in's host lifecycle under valgrind memcheck (errors and definite leaks fail).
+test-valgrind: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target Quorvane validate_lifecycle
+	scripts/run-valgrind $(BUILD)
+
 # The programs where threads meet (editor, binding, thread tests) under ThreadSanitizer.
 TSAN_TESTS = editor_tests vst2_tests thread_tests
 space := $(subst ,, )
@@ -50,8 +55,9 @@ fuzz: deps
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	scripts/run-fuzzers $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
+# Every benchmark program; fails when one crashes or reports an error.
 bench: build
-	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+	@scripts/run-benchmarks $(BUILD)
 
 # The demo riff rendered dry and through the built Quorvane.so, with the summaries, its
 # small-signal response and a picture of its editor (on a virtual display when none is set).

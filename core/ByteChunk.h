@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 class UTL_String;
 
@@ -57,6 +58,15 @@ public:
   int Resize(int newSize);
   void Clear() { mSize = 0; }
   int Size() const { return mSize; }
+  // Bytes the chunk holds without allocating.
+  int Capacity() const { return mCapacity; }
+  // Trades contents with other; never allocates.
+  void Swap(ByteChunk& other)
+  {
+    std::swap(mData, other.mData);
+    std::swap(mSize, other.mSize);
+    std::swap(mCapacity, other.mCapacity);
+  }
   uint8_t* GetBytes() { return mData; }
   const uint8_t* GetBytes() const { return mData; }
   bool IsEqual(const ByteChunk& other) const;

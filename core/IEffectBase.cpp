@@ -2,6 +2,7 @@
 
 #include "core/IMidiMsg.h"
 #include "core/IPreset.h"
+#include "core/NoVptrCheck.h"
 #include "core/Trace.h"
 #include "editor/IGraphics.h"
 #include "util/UTL_CopyTruncated.h"
@@ -14,14 +15,6 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
-
-// The editor's type information lives in the editor library, which core never
-// links; the sanitizer's dynamic-type check on calls into the editor would need it.
-#if defined(__clang__) || (defined(__GNUC__) && __GNUC__ >= 8)
-#define QUORVANE_NO_VPTR_CHECK __attribute__((no_sanitize("vptr")))
-#else
-#define QUORVANE_NO_VPTR_CHECK
-#endif
 
 namespace
 {
@@ -60,6 +53,15 @@ void ForConnectedChannels(const UTL_PtrList<Channel>& list, int first, int count
   ForChannels(list, first, count, [&](Channel* ch) {
     if (ch->mConnected) visit(ch);
   });
+}
+
+// An unconnected input reads its scratch buffer, which may still hold the last
+// block converted from the host's single-precision buffer: it is cleared so that the
+// channel reads as silence rather than repeating that block.
+void ReadSilence(IEffectBase::InChannel* ch)
+{
+  std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
+  *ch->mSrc = ch->mScratchBuf.Get();
 }
 
 // Output i = input i below both channel counts, silence on the further outputs.
@@ -276,7 +278,7 @@ void IEffectBase::LimitToStereoIO()
   {
     InChannel* ch = mInChannels.Get(i);
     ch->mConnected = false;
-    *ch->mSrc = ch->mScratchBuf.Get();
+    ReadSilence(ch);
   }
   for (int i = 2; i < NOutChannels(); ++i)
     mOutChannels.Get(i)->mConnected = true;
@@ -286,7 +288,7 @@ void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
   ForChannels(mInChannels, idx, n, [&](InChannel* ch) {
     ch->mConnected = connected;
-    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+    if (!connected) ReadSilence(ch);
   });
 }
 

@@ -11,6 +11,8 @@
 
 class ByteChunk;
 class IGraphics;
+struct FxBank;
+struct FxProgram;
 struct IPreset;
 struct IMidiMsg;
 struct ISysEx;
@@ -205,6 +207,24 @@ public:
   void ModifyCurrentPreset(const char* name = nullptr);
   void DumpPresetSrcCode(const char* fileName, const char* const* paramEnumNames);
   void DumpPresetBlob(const char* fileName);
+
+  // Program (.fxp) and bank (.fxb) files, chosen in the attached editor's file dialog
+  // starting in the last dialog directory. Called on the editor's UI thread (the
+  // dialog is modal); the instance mutex is held only while the state is read or
+  // applied. True when a file was written or loaded. A save that fails leaves any
+  // file at the path as it was; a load that fails any check changes no parameter and
+  // no preset.
+  bool SaveProgramAsFXP(const char* defaultFileName);
+  bool SaveBankAsFXB(const char* defaultFileName);
+  bool LoadProgramFromFXP();
+  bool LoadBankFromFXB();
+  // What those save (the current program; every preset) and what they apply from a
+  // parsed file, without a dialog. Apply refuses a file for another plug-in id or
+  // parameter count, or in the chunk form when the plug-in does no state chunks.
+  bool CaptureProgram(FxProgram* out);
+  bool CaptureBank(FxBank* out);
+  bool ApplyProgram(const FxProgram& program);
+  bool ApplyBank(const FxBank& bank);
 
   // Read accessors.
   const char* GetEffectName() const { return mEffectName; }

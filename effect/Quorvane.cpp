@@ -3,6 +3,7 @@
 
 #include "editor/IGraphics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -52,11 +53,20 @@ constexpr double kHz723 = 723.4310302734375;
 // stages would be. Their frequency is held at 0.46 of the rate instead: close enough
 // to Nyquist for 3-octave bands to keep a safe pole margin, and high enough to leave
 // every design at 22.05 kHz and above untouched (the top stage is 10.1 kHz).
+//
+// Gains beyond +-120 dB come only from parameter values outside a knob's range (a
+// host may send any normalised value, and parameters are not clamped at their
+// minimum). A cut much deeper than that puts a peaking filter's poles on the unit
+// circle, and from about -12900 dB its design is NaN, which the filter state never
+// recovers from; the gain is held at the limit instead.
+constexpr double kGainLimitDb = 120.0;
+
 inline void DesignBiquad(FxDSP& d, int slot, int type, double freq, double bw, double gainDb,
                          double rate)
 {
   const double highest = 0.46 * rate;
-  d.biquadFilterInit(slot, type, freq < highest ? freq : highest, bw, gainDb, rate);
+  const double gain = std::max(-kGainLimitDb, std::min(gainDb, kGainLimitDb));
+  d.biquadFilterInit(slot, type, freq < highest ? freq : highest, bw, gain, rate);
 }
 
 struct CabStage

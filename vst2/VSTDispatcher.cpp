@@ -1,7 +1,8 @@
 // The callbacks in the effect record: dispatcher, parameters and processing. Each
-// holds the instance mutex for its whole run. Every pointer and size the host
-// hands in is checked before use, and every text written back is bounded by the
-// size hosts allocate for it.
+// holds the instance mutex for its whole run, except that idle calls never take it
+// and chunk calls take it only around the parameter state, doing their copying and
+// allocation outside. Every pointer and size the host hands in is checked before
+// use, and every text written back is bounded by the size hosts allocate for it.
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -50,13 +51,15 @@ intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx,
 {
   IEffectVST* self = Instance(effect);
   if (!self) return 0;
+  // Idle calls arrive many times a second on the host's UI thread and touch no state
+  // the audio thread uses, so they never wait for it (nor make it wait).
+  if (opCode == effEditIdle || opCode == effIdle) return 0;
+  // Chunks copy and allocate before taking the lock, so they hold it only while the
+  // parameters are read or written.
+  if (opCode == effGetChunk) return self->GetChunk(idx == 0, ptr);
+  if (opCode == effSetChunk) return self->SetChunk(idx == 0, value, ptr);
   UTL_Mutex& mutex = self->GetMutex();
   mutex.Enter();
-  if (opCode == effEditIdle || opCode == effIdle)
-  {
-    mutex.Leave();
-    return 0;
-  }
   Trace("VSTDispatcher", __LINE__, "%d(%s):%d:%d", opCode, VSTOpcodeStr(opCode), idx, int(value));
   if (opCode == effClose)
   {
@@ -170,19 +173,17 @@ intptr_t IEffectVST::Dispatch(int32_t opCode, int32_t idx, intptr_t value, void*
     case effIdentify:
       return kIdentify;
 
-    case effGetChunk:
-      return GetChunk(idx == 0, ptr);
-
-    case effSetChunk:
-      return SetChunk(idx == 0, value, ptr);
-
     case effProcessEvents:
     {
       const VstEvents* events = static_cast<const VstEvents*>(ptr);
       if (!events) return 0;
+      // The record declares two entries, but hosts allocate it for numEvents of them:
+      // indexing through a plain pointer says so (the declared array would be
+      // overrun by the third event).
+      VstEvent* const* list = events->events;
       for (int32_t i = 0; i < events->numEvents; ++i)
       {
-        VstEvent* ev = events->events[i];
+        VstEvent* ev = list[i];
         if (!ev) continue;
         if (ev->type == kVstMidiType)
         {
@@ -287,34 +288,69 @@ intptr_t IEffectVST::Dispatch(int32_t opCode, int32_t idx, intptr_t value, void*
   }
 }
 
+namespace
+{
+// Makes kept hold fresh's bytes under the lock without allocating. A host may still
+// be reading the buffer an earlier call handed out, so the bytes are replaced in place
+// when they fit; otherwise the buffers trade places and fresh takes the old one away
+// to be freed after the lock is left.
+void KeepChunk(ByteChunk& kept, ByteChunk& fresh)
+{
+  if (fresh.Size() <= kept.Capacity())
+  {
+    kept.Resize(fresh.Size());
+    if (fresh.Size() > 0) std::memcpy(kept.GetBytes(), fresh.GetBytes(), size_t(fresh.Size()));
+  }
+  else
+    kept.Swap(fresh);
+}
+}  // namespace
+
 intptr_t IEffectVST::GetChunk(bool bank, void* ptr)
 {
   if (!ptr) return 0;
-  ByteChunk& chunk = bank ? mBankState : mState;
-  InitChunkWithFrameworkVer(&chunk);
+  // Room for the usual chunk, taken before the lock: the header, then per preset a
+  // name, its flag and one double per parameter (the parameter and preset lists are
+  // fixed once the effect is built). Larger effect states still grow under the lock.
+  const int64_t values = 8 * int64_t(NParams());
+  const int64_t expected =
+      kFrameworkHeaderSize + (bank ? NPresets() * (4 + IPreset::kNameLen + 1 + values) : values);
+  ByteChunk fresh;
+  if (expected < INT_MAX) fresh.Resize(int(expected));
+  InitChunkWithFrameworkVer(&fresh);
+
+  UTL_MutexLock lock(GetMutex());
   bool ok;
   if (bank)
   {
     ModifyCurrentPreset();
-    ok = SerializePresets(&chunk);
+    ok = SerializePresets(&fresh);
   }
   else
-    ok = SerializeState(&chunk);
-  if (!ok || chunk.Size() <= 0) return 0;
-  *static_cast<void**>(ptr) = chunk.GetBytes();
-  return chunk.Size();
+    ok = SerializeState(&fresh);
+  if (!ok || fresh.Size() <= 0) return 0;
+  ByteChunk& kept = bank ? mBankState : mState;
+  KeepChunk(kept, fresh);
+  *static_cast<void**>(ptr) = kept.GetBytes();
+  return kept.Size();
 }
 
 intptr_t IEffectVST::SetChunk(bool bank, intptr_t size, const void* ptr)
 {
   // An empty chunk holds no state; restoring it would zero the first parameter.
   if (!ptr || size <= 0 || size > INT_MAX) return 0;
-  ByteChunk& chunk = bank ? mBankState : mState;
-  if (chunk.Resize(int(size)) != int(size)) return 0;
-  std::memcpy(chunk.GetBytes(), ptr, size_t(size));
+  // The host's bytes are copied and their header checked before the lock; a chunk
+  // refused here leaves everything as it was.
+  ByteChunk fresh;
+  if (fresh.Resize(int(size)) != int(size)) return 0;
+  std::memcpy(fresh.GetBytes(), ptr, size_t(size));
   int pos = 0;
-  const int version = GetFrameworkVerFromChunk(&chunk, &pos);
+  const int version = GetFrameworkVerFromChunk(&fresh, &pos);
   if (pos < 0) return 0;
+
+  UTL_MutexLock lock(GetMutex());
+  ByteChunk& chunk = bank ? mBankState : mState;
+  KeepChunk(chunk, fresh);
   if (bank && version >= 0x10000)
     pos = UnserializePresets(&chunk, pos);
   else
@@ -461,16 +497,20 @@ void IEffectVST::ProcessFrames(T** inputs, T** outputs, int nFrames, EProcess mo
     outSlots = mPieceOutD.Get();
   }
   // Blocks longer than the block size go through in pieces of at most that size,
-  // so the scratch buffers always hold a whole piece.
+  // so the scratch buffers always hold a whole piece. A missing array goes through
+  // the slots too, as a null pointer per channel: its channels read silence or are
+  // discarded, where attaching nothing would leave the channels on the previous
+  // block's host buffers, which the host may have freed.
+  const bool viaSlots = nFrames > block || !inputs || !outputs;
   for (int done = 0; done < nFrames;)
   {
     const int n = nFrames - done < block ? nFrames - done : block;
-    if (nFrames > block)
+    if (viaSlots)
     {
-      inPiece = inputs ? inSlots : nullptr;
-      outPiece = outputs ? outSlots : nullptr;
-      for (int c = 0; inputs && c < nIn; ++c) inSlots[c] = inputs[c] ? inputs[c] + done : nullptr;
-      for (int c = 0; outputs && c < nOut; ++c) outSlots[c] = outputs[c] ? outputs[c] + done : nullptr;
+      inPiece = inSlots;
+      outPiece = outSlots;
+      for (int c = 0; c < nIn; ++c) inSlots[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
+      for (int c = 0; c < nOut; ++c) outSlots[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
     }
     AttachInputBuffers(0, nIn, inPiece, n);
     AttachOutputBuffers(0, nOut, outPiece);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/QuorvaneSo.h"
 #include "vst2/IEffectVST.h"
 #include "vst2/vst2_interface.h"
 
@@ -21,37 +22,9 @@ namespace
 constexpr int kBlock = 512;
 constexpr double kRate = 48000.0;
 
-intptr_t QuietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, float)
-{
-  if (opcode == audioMasterGetProductString && ptr) std::snprintf(static_cast<char*>(ptr), 64, "bench");
-  return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-using EntryProc = AEffect* (*)(audioMasterCallback);
-
-EntryProc Entry()
-{
-  static void* lib = dlopen(QUORVANE_SO, RTLD_NOW | RTLD_LOCAL);
-  static EntryProc entry = lib ? reinterpret_cast<EntryProc>(dlsym(lib, "VSTPluginMain")) : nullptr;
-  return entry;
-}
-
-// False, with the benchmark marked skipped, when the plug-in cannot be loaded.
-bool Loadable(benchmark::State& state)
-{
-  if (Entry()) return true;
-  state.SkipWithError("Quorvane.so not loadable");
-  return false;
-}
-
 AEffect* Start()
 {
-  AEffect* e = Entry()(QuietHost);
-  e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
-  e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, float(kRate));
-  e->dispatcher(e, effSetBlockSize, 0, kBlock, nullptr, 0.0f);
-  e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-  return e;
+  return StartInstance(kRate, kBlock);
 }
 
 // A guitar-like test signal, the same for every benchmark.

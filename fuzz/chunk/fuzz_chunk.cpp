@@ -3,8 +3,7 @@
 // parameters must stay in range and a bank that was read must write back and read
 // again to the same presets.
 #include "core/ByteChunk.h"
-#include "core/IEffectBase.h"
-#include "core/IPreset.h"
+#include "fuzz/FuzzPlugIn.h"
 #include "util/Base64.h"
 #include "util/UTL_String.h"
 
@@ -15,12 +14,10 @@
 
 namespace
 {
-class FuzzEffect : public IEffectBase
+class FuzzEffect : public FuzzPlugIn
 {
 public:
-  FuzzEffect()
-      : IEffectBase(4, "1-1 2-2", 3, "Fuzz", "Fuzz", "Fuzz", 0x10000, 1, 2, 0, false, true, false,
-                    kAPIVST2)
+  FuzzEffect() : FuzzPlugIn(4, 3, 1, true)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
     GetParam(1)->InitDouble("EQ", 0.0, -12.0, 12.0, 0.1, "dB");
@@ -29,37 +26,7 @@ public:
     MakeDefaultPreset("Init", 1);
     EnsureDefaultPreset();
   }
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int*, int*) override {}
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return true; }
 };
-
-void Check(bool ok)
-{
-  if (!ok) __builtin_trap();
-}
-
-void CheckParamsInRange(const FuzzEffect& fx)
-{
-  for (int i = 0; i < fx.NParams(); ++i)
-  {
-    const IParam* p = fx.GetParam(i);
-    Check(std::isfinite(p->Value()) && p->Value() >= p->GetMin() && p->Value() <= p->GetMax());
-  }
-}
-
-void CheckPresetsSane(const FuzzEffect& fx)
-{
-  for (int i = 0; i < fx.NPresets(); ++i)
-    Check(memchr(fx.GetPreset(i)->mName, 0, IPreset::kNameLen) != nullptr);
-}
 
 bool SamePresets(const FuzzEffect& a, const FuzzEffect& b)
 {
@@ -101,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int end = fx.UnserializePresets(&chunk, pos);
     Check(end <= chunk.Size());
     CheckParamsInRange(fx);
-    CheckPresetsSane(fx);
+    CheckPresetNamesTerminated(fx);
     if (end >= 0)
     {
       ByteChunk bank;

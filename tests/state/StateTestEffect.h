@@ -23,9 +23,10 @@ public:
     kNumParams
   };
 
-  explicit StateTestEffect(int nPresets = 3, int nParams = kNumParams)
+  explicit StateTestEffect(int nPresets = 3, int nParams = kNumParams, bool stateChunks = true)
       : IEffectBase(nParams, "1-1 2-2", nPresets, "StateTest", "StateTest", "Tester", 0x00010203,
-                    0x71767831 /* qvx1 */, 0x486C7663 /* Hlvc */, 0, false, true, false, kAPIVST2)
+                    0x71767831 /* qvx1 */, 0x486C7663 /* Hlvc */, 0, false, stateChunks, false,
+                    kAPIVST2)
   {
     const double defaults[] = {0.5, 2.0, 0.0, 0.0, 0.0};
     for (int i = 0; i < nParams && i < kNumParams; ++i)
@@ -52,7 +53,7 @@ public:
   }
   void BeginInformHostOfParamChange(int) override {}
   void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
+  void InformHostOfProgramChange() override { ++programChanges; }
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return 0.0; }
   void GetTimeSig(int*, int*) override {}
@@ -77,18 +78,21 @@ public:
 
   void SetValues(const std::vector<double>& v)
   {
-    for (size_t i = 0; i < v.size(); ++i) GetParam(int(i))->Set(v[i]);
+    for (size_t i = 0; i < v.size(); ++i)
+      GetParam(int(i))->Set(v[i]);
   }
   std::vector<double> Values() const
   {
     std::vector<double> v;
-    for (int i = 0; i < NParams(); ++i) v.push_back(GetParam(i)->Value());
+    for (int i = 0; i < NParams(); ++i)
+      v.push_back(GetParam(i)->Value());
     return v;
   }
 
   std::vector<int> paramChanges;
   std::vector<std::pair<int, double>> informed;
   int presetsChanged = 0;
+  int programChanges = 0;
   int redraws = 0;
   int hostQueries = 0;
   const char* hostName = "";
@@ -104,7 +108,8 @@ inline std::vector<uint8_t> ChunkBytes(const ByteChunk& c)
 inline std::vector<uint8_t> LittleEndianDouble(uint64_t bits)
 {
   std::vector<uint8_t> out;
-  for (int i = 0; i < 8; ++i) out.push_back(uint8_t(bits >> (8 * i)));
+  for (int i = 0; i < 8; ++i)
+    out.push_back(uint8_t(bits >> (8 * i)));
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "tools/render/RenderArgs.h"
 
+#include "tools/render/HostProgramFiles.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -34,6 +36,7 @@ const char* RenderUsage()
   return "usage: quorvane-render [options] INPUT OUTPUT\n"
          "       quorvane-render [options] --demo OUTPUT\n"
          "       quorvane-render [options] (--snapshot FILE.png | --response FILE.png)...\n"
+         "       quorvane-render [options] --save FILE | --list-programs   (no rendering)\n"
          "Renders an audio file (WAV, FLAC or AIFF; mono or stereo) through a VST 2 plug-in.\n"
          "  --plugin PATH        the plug-in .so (default: the built Quorvane.so)\n"
          "  --demo               use the built-in guitar riff (10 s, mono) as input\n"
@@ -50,6 +53,11 @@ const char* RenderUsage()
          "                       (an impulse into input 1, 20 Hz to 20 kHz)\n"
          "  --response-level DB  the impulse's peak, -100 to -6 dBFS (default -40); lower\n"
          "                       keeps a distortion closer to linear\n"
+         "  --load FILE          apply a program (.fxp) or bank (.fxb) file before the\n"
+         "                       --param settings; refused when made for another plug-in\n"
+         "  --save FILE          write the plug-in's state after the settings to FILE.fxp\n"
+         "                       (current program) or FILE.fxb (every program)\n"
+         "  --list-programs      print the plug-in's programs (* marks the current one)\n"
          "  -h, --help           this text\n"
          "The output format follows the output file's extension (.wav, .flac, .aif/.aiff).\n"
          "With --snapshot or --response no audio files are needed; given, they are rendered\n"
@@ -101,6 +109,24 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
       }
       args->params.emplace_back(std::string(v, eq), std::string(eq + 1));
     }
+    else if (a == "--load" || a == "--save")
+    {
+      const char* v = value(i, a.c_str());
+      if (!v) return false;
+      if (!*v)
+      {
+        *error = a + " needs a file";
+        return false;
+      }
+      if (a == "--save" && ProgramFileKindOfPath(v) == FxFileKind::kUnknown)
+      {
+        *error = std::string("--save expects a .fxp or .fxb file, got '") + v + "'";
+        return false;
+      }
+      (a == "--load" ? args->load : args->save) = v;
+    }
+    else if (a == "--list-programs")
+      args->listPrograms = true;
     else if (a == "--rate")
     {
       const char* v = value(i, "--rate");
@@ -169,6 +195,7 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
       files.push_back(a);
   }
   const bool pictures = !args->snapshot.empty() || !args->response.empty();
+  const bool programWork = !args->load.empty() || !args->save.empty() || args->listPrograms;
   if (pictures && args->bypass)
   {
     *error = "--bypass loads no plug-in, so there is nothing to picture";
@@ -179,7 +206,17 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
     *error = "--snapshot and --response name the same file";
     return false;
   }
-  if (pictures && !args->demo && files.empty()) return true;  // pictures only
+  if (args->bypass && programWork)
+  {
+    *error = "--bypass loads no plug-in; it cannot take --load, --save or --list-programs";
+    return false;
+  }
+  // Pictures, saving or listing alone need no audio.
+  if (files.empty() && !args->demo && (pictures || !args->save.empty() || args->listPrograms))
+  {
+    args->render = false;
+    return true;
+  }
   const size_t want = args->demo ? 1 : 2;
   if (files.size() != want)
   {

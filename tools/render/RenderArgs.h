@@ -20,6 +20,11 @@ struct RenderArgs
   int block = 512;
   bool doublePrecision = false;
   std::vector<std::pair<std::string, std::string>> params;  // name, plain value text
+  std::string load; // a program or bank file applied before the parameters
+  std::string save; // .fxp or .fxb written after the parameters are set
+  bool listPrograms = false;
+  // False when only --save or --list-programs was asked for, without audio files.
+  bool render = true;
 };
 
 // Parses argv[1..argc-1]. On failure returns false and sets error to a message

@@ -157,15 +157,62 @@ int VstPlugin::FindParam(const std::string& name)
   return -1;
 }
 
+namespace
+{
+// A whole text that names a finite number, surrounding spaces allowed.
+bool ParseNumber(const std::string& text, double* value)
+{
+  const char* s = text.c_str();
+  char* end = nullptr;
+  *value = std::strtod(s, &end);
+  if (end == s) return false;
+  while (*end == ' ' || *end == '\t')
+    ++end;
+  return *end == '\0' && std::isfinite(*value);
+}
+
+std::string Trimmed(const std::string& text)
+{
+  const size_t a = text.find_first_not_of(" \t");
+  if (a == std::string::npos) return "";
+  return text.substr(a, text.find_last_not_of(" \t") - a + 1);
+}
+} // namespace
+
+bool VstPlugin::SetParamToDisplayText(int idx, const std::string& text)
+{
+  // Hosts cannot ask for a parameter's texts, so the range is swept for the first
+  // value the plug-in shows as the text; the parameter is put back when none does.
+  const std::string wanted = Trimmed(text);
+  if (wanted.empty()) return false;
+  const float before = mEffect->getParameter(mEffect, idx);
+  const int kSteps = 1000;
+  for (int k = 0; k <= kSteps; ++k)
+  {
+    const float normalized = float(k) / float(kSteps);
+    mEffect->setParameter(mEffect, idx, normalized);
+    if (strcasecmp(Trimmed(ParamDisplay(idx)).c_str(), wanted.c_str()) != 0) continue;
+    // The plug-in's own reading of the text wins when it shows the same text.
+    std::string copy = text;
+    if (Dispatch(effString2Parameter, idx, 0, &copy[0]) == 0 ||
+        strcasecmp(Trimmed(ParamDisplay(idx)).c_str(), wanted.c_str()) != 0)
+      mEffect->setParameter(mEffect, idx, normalized);
+    return true;
+  }
+  mEffect->setParameter(mEffect, idx, before);
+  return false;
+}
+
 bool VstPlugin::SetParamText(int idx, const std::string& text)
 {
   if (!mEffect || idx < 0 || idx >= mEffect->numParams) return false;
+  // Plug-ins read any text as a number through effString2Parameter, "abc" as 0, so
+  // a text that is not a number must be one the parameter displays.
+  double target = 0.0;
+  if (!ParseNumber(text, &target)) return SetParamToDisplayText(idx, text);
   std::string copy = text;
   if (Dispatch(effString2Parameter, idx, 0, &copy[0]) != 0) return true;
 
-  char* end = nullptr;
-  const double target = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(target)) return false;
   auto shown = [&](float normalized, double* value) {
     mEffect->setParameter(mEffect, idx, normalized);
     const std::string d = ParamDisplay(idx);

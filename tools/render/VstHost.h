@@ -78,9 +78,10 @@ public:
   std::string EffectName();
   // Index of the parameter whose name equals name (case-insensitive), or -1.
   int FindParam(const std::string& name);
-  // Sets a parameter from a plain value or display text: effString2Parameter
-  // first; plug-ins that refuse it get a bisection over the normalised value
-  // until their numeric display reaches the value. False when neither works.
+  // Sets a parameter from a plain value or display text. A number goes through
+  // effString2Parameter first; plug-ins that refuse it get a bisection over the
+  // normalised value until their numeric display reaches the value. Any other
+  // text must be one the parameter displays. False when nothing fits.
   bool SetParamText(int idx, const std::string& text);
 
   void ProcessReplacing(float** in, float** out, int n) { mEffect->processReplacing(mEffect, in, out, n); }
@@ -95,6 +96,7 @@ public:
 private:
   intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   std::string Text(int32_t opcode, int idx);
+  bool SetParamToDisplayText(int idx, const std::string& text);
 
   void* mLibrary = nullptr;
   AEffect* mEffect = nullptr;

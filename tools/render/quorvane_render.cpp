@@ -8,11 +8,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "tools/render/DemoRiff.h"
+#include "tools/render/HostProgramFiles.h"
 #include "tools/render/RenderArgs.h"
 #include "tools/render/RenderPictures.h"
 #include "tools/render/VstHost.h"
@@ -132,12 +134,21 @@ bool OutputFormat(const std::string& path, int* format)
 class Progress
 {
 public:
-  explicit Progress(int64_t total) : mTotal(total), mStart(Clock::now()), mTerminal(isatty(STDERR_FILENO)) {}
+  explicit Progress(int64_t total)
+      : mTotal(total), mStart(Clock::now()), mTerminal(isatty(STDERR_FILENO))
+  {
+    // Tests make the bar's timing independent of how fast the render runs: with
+    // QUORVANE_RENDER_PROGRESS_STEP set, its clock advances by that many seconds
+    // per update instead of following the wall clock.
+    const char* step = std::getenv("QUORVANE_RENDER_PROGRESS_STEP");
+    if (step && *step) mStep = std::max(0.0, std::atof(step));
+  }
   // Draws only on a terminal and only once the render has run for half a second.
   void Update(int64_t done)
   {
     if (!mTerminal || mTotal <= 0) return;
-    const double t = Seconds();
+    ++mUpdates;
+    const double t = mStep >= 0.0 ? mStep * double(mUpdates) : Seconds();
     if (t < 0.5 || t - mLast < 0.1) return;
     mLast = t;
     const int width = 40;
@@ -161,6 +172,8 @@ private:
   bool mTerminal;
   bool mShown = false;
   double mLast = 0.0;
+  double mStep = -1.0; // seconds per update, or below 0 for the wall clock
+  int64_t mUpdates = 0;
 };
 }  // namespace
 
@@ -179,13 +192,14 @@ int main(int argc, char** argv)
     return 0;
   }
 
+  // Without rendering (programs only) no source is opened; the plug-in runs at the
+  // demo's rate.
   Source source;
-  const bool audio = !args.output.empty();  // false: pictures only
-  if (audio && args.demo)
+  if (args.render && args.demo)
   {
     if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
   }
-  else if (audio)
+  else if (args.render)
   {
     if (!source.OpenFile(args.input, &error)) return Fail(error);
     if (args.rate > 0.0 && args.rate != source.Rate())
@@ -193,11 +207,11 @@ int main(int argc, char** argv)
                   std::to_string(int(source.Rate())) + " Hz (no resampling)");
   }
   const int channels = source.Channels();
-  const double rate = audio ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
+  const double rate = args.render ? source.Rate() : (args.rate > 0.0 ? args.rate : 48000.0);
   const int block = args.block;
 
   int format = 0;
-  if (audio && !OutputFormat(args.output, &format))
+  if (args.render && !OutputFormat(args.output, &format))
     return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
@@ -216,7 +230,7 @@ int main(int argc, char** argv)
     if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
-    if (audio && channels == 1)
+    if (args.render && channels == 1)
     {
       // A mono track: tell the plug-in so; its second input stays silent.
       VstSpeakerArrangement in{}, out{};
@@ -224,6 +238,7 @@ int main(int argc, char** argv)
       in.numChannels = out.numChannels = 1;
       plugin.Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out);
     }
+    if (!args.load.empty() && !LoadProgramFileIntoPlugin(e, args.load, &error)) return Fail(error);
     for (const auto& p : args.params)
     {
       const int idx = plugin.FindParam(p.first);
@@ -234,12 +249,28 @@ int main(int argc, char** argv)
         return Fail("the plug-in has no parameter '" + p.first + "' (it has: " + names + ")");
       }
       if (!plugin.SetParamText(idx, p.second))
-        return Fail("the plug-in rejected '" + p.second + "' for " + p.first);
+        return Fail("the plug-in rejected '" + p.second + "' for " + p.first +
+                    " (give a number or one of the parameter's display texts)");
+    }
+    if (!args.save.empty() && !SaveProgramFileFromPlugin(e, args.save, &error)) return Fail(error);
+    if (args.listPrograms)
+    {
+      const std::vector<std::string> names = PluginProgramNames(e);
+      const int current = PluginCurrentProgram(e);
+      for (size_t i = 0; i < names.size(); ++i)
+        std::printf("%c %3d  %s\n", int(i) == current ? '*' : ' ', int(i), names[i].c_str());
     }
     pluginName = plugin.EffectName();
     if (pluginName.empty()) pluginName = path;
   }
-  if (!audio) return RenderPictures(plugin, args, rate, block, &error) ? 0 : Fail(error);
+  if (!args.render)
+  {
+    if (!RenderPictures(plugin, args, rate, block, &error)) return Fail(error);
+    plugin.Suspend();
+    plugin.Unload();
+    if (!args.save.empty()) std::printf("%s: saved %s\n", pluginName.c_str(), args.save.c_str());
+    return 0;
+  }
 
   SF_INFO outInfo{};
   outInfo.samplerate = int(std::lround(rate));
