@@ -201,5 +201,7 @@ TEST(QuorvaneLV2UI, OpensInTheParentAndTheButtonWritesTheEffectPort)
   EXPECT_NE(idle->idle(ui), 0);
   d->cleanup(ui);
   XCloseDisplay(driver);
-  dlclose(lib);
+  // The library stays loaded to the end of the process, as most hosts keep UI
+  // libraries they have opened.
+  (void)lib;
 }
