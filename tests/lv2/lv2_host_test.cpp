@@ -102,8 +102,7 @@ std::vector<float> Signal(int n, double rate, unsigned seed)
   return s;
 }
 
-// Processes the signal in runs of block frames through both builds and returns the
-// number of output samples that differ; a setting change lands halfway in both.
+// One normalised value per parameter, in index order.
 struct Settings
 {
   float values[kNumParams];
@@ -112,7 +111,6 @@ struct Settings
 // State property callbacks over one byte vector.
 struct StateBox
 {
-  LilvHost* host;
   std::vector<uint8_t> bytes;
   uint32_t key = 0, type = 0;
   int stores = 0;
@@ -144,7 +142,7 @@ const void* Retrieve(LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* t
 
 std::vector<uint8_t> Save(LilvRun& run, LilvHost& host)
 {
-  StateBox box{&host, {}, 0, 0, 0};
+  StateBox box{{}, 0, 0, 0};
   EXPECT_EQ(run.State()->save(lilv_instance_get_handle(run.Instance()), Store, &box, 0, nullptr),
             LV2_STATE_SUCCESS);
   EXPECT_EQ(box.stores, 1);
@@ -156,7 +154,7 @@ LV2_State_Status Restore(LilvRun& run, LilvHost& host, const std::vector<uint8_t
                          const char* type = LV2_ATOM__Chunk,
                          const char* key = "urn:quorvane:lv2#programChunk")
 {
-  StateBox box{&host, bytes, host.Map(key), host.Map(type), 0};
+  StateBox box{bytes, host.Map(key), host.Map(type), 0};
   // The plug-in asks for its own key; a box under another key answers nothing.
   return run.State()->restore(lilv_instance_get_handle(run.Instance()), Retrieve, &box, 0, nullptr);
 }
