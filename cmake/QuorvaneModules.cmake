@@ -51,4 +51,8 @@ function(quorvane_effect_variant name)
     target_compile_definitions(${name} PUBLIC ${V_DEFINE})
   endif()
   target_link_libraries(${name} PUBLIC ${V_LIBS})
+  # The editor's window layer (MakeGraphics), the same for every binding.
+  if(TARGET quorvane_platform_linux)
+    target_link_libraries(${name} PUBLIC quorvane_platform_linux)
+  endif()
 endfunction()

@@ -225,6 +225,9 @@ QUORVANE_NO_VPTR_CHECK void IEffectBase::AttachGraphics(IGraphics* graphics)
 QUORVANE_NO_VPTR_CHECK void IEffectBase::RedrawParamControls()
 {
   if (!mGraphics) return;
+  // The editor's thread (a preset menu) calls this too: the values must not change
+  // under the read, and a push made here is then the newest for its parameter.
+  UTL_MutexLock lock(mMutex);
   for (int i = 0; i < NParams(); ++i)
     mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }

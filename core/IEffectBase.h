@@ -124,6 +124,7 @@ public:
     (void)msg;
     return false;
   }
+  // Pushes every parameter's value into the editor, under the mutex.
   virtual void RedrawParamControls();
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}

@@ -54,7 +54,7 @@ void PutName(std::vector<uint8_t>* out, const std::string& name)
   memcpy(out->data() + at, name.data(), n);
 }
 
-void PutProgramHeader(std::vector<uint8_t>* out, const FxProgram& p, uint32_t byteSize)
+void PutProgramFileHeader(std::vector<uint8_t>* out, const FxProgram& p, uint32_t byteSize)
 {
   PutMagic(out, kChunkMagic);
   PutInt(out, byteSize);
@@ -76,7 +76,7 @@ void PutPlainProgram(std::vector<uint8_t>* out, const FxProgram& p)
 {
   FxProgram plain = p;
   plain.isChunk = false;
-  PutProgramHeader(out, plain, 0);
+  PutProgramFileHeader(out, plain, 0);
   for (float v : p.values)
     PutFloat(out, v);
 }
@@ -129,11 +129,11 @@ bool Fail(std::string* error, const std::string& why)
 
 // The program header at pos: magics, version and fields. Leaves the data after it
 // to the caller.
-bool ReadProgramHeader(const Reader& r, size_t pos, FxProgram* p, std::string* error)
+bool ReadProgramFileHeader(const Reader& r, size_t pos, FxProgram* p, std::string* error)
 {
-  if (!r.Has(pos, kProgramHeaderSize))
-    return Fail(error,
-                "shorter than a program header (" + std::to_string(kProgramHeaderSize) + " bytes)");
+  if (!r.Has(pos, kProgramFileHeaderSize))
+    return Fail(error, "shorter than a program header (" + std::to_string(kProgramFileHeaderSize) +
+                           " bytes)");
   if (!r.IsMagic(pos, kChunkMagic)) return Fail(error, "not a program file (no CcnK mark)");
   if (r.IsMagic(pos + 8, kProgramChunkMagic))
     p->isChunk = true;
@@ -190,7 +190,7 @@ std::vector<uint8_t> WriteProgramFile(const FxProgram& program)
     PutPlainProgram(&out, program);
     return out;
   }
-  PutProgramHeader(&out, program, uint32_t(program.chunk.size() + kProgramChunkOffset));
+  PutProgramFileHeader(&out, program, uint32_t(program.chunk.size() + kProgramChunkOffset));
   PutChunk(&out, program.chunk);
   return out;
 }
@@ -206,7 +206,7 @@ std::vector<uint8_t> WriteBankFile(const FxBank& bank)
   PutInt(&out, uint32_t(bank.pluginVersion));
   PutInt(&out, uint32_t(bank.isChunk ? bank.numPrograms : int32_t(bank.programs.size())));
   PutInt(&out, uint32_t(bank.currentProgram));
-  out.resize(kBankHeaderSize, 0);
+  out.resize(kBankFileHeaderSize, 0);
   if (bank.isChunk)
     PutChunk(&out, bank.chunk);
   else
@@ -220,10 +220,10 @@ bool ParseProgramFile(const uint8_t* data, size_t size, FxProgram* out, std::str
   if (!out) return Fail(error, "nothing to read into");
   const Reader r{data, data ? size : 0};
   FxProgram p;
-  if (!ReadProgramHeader(r, 0, &p, error)) return false;
+  if (!ReadProgramFileHeader(r, 0, &p, error)) return false;
   size_t end = 0;
-  if (p.isChunk ? !ReadChunk(r, kProgramHeaderSize, &p.chunk, error)
-                : !ReadValues(r, kProgramHeaderSize, &p, &end, error))
+  if (p.isChunk ? !ReadChunk(r, kProgramFileHeaderSize, &p.chunk, error)
+                : !ReadValues(r, kProgramFileHeaderSize, &p, &end, error))
     return false;
   *out = std::move(p);
   return true;
@@ -233,9 +233,9 @@ bool ParseBankFile(const uint8_t* data, size_t size, FxBank* out, std::string* e
 {
   if (!out) return Fail(error, "nothing to read into");
   const Reader r{data, data ? size : 0};
-  if (!r.Has(0, kBankHeaderSize))
+  if (!r.Has(0, kBankFileHeaderSize))
     return Fail(error,
-                "shorter than a bank header (" + std::to_string(kBankHeaderSize) + " bytes)");
+                "shorter than a bank header (" + std::to_string(kBankFileHeaderSize) + " bytes)");
   if (!r.IsMagic(0, kChunkMagic)) return Fail(error, "not a bank file (no CcnK mark)");
   FxBank b;
   if (r.IsMagic(8, kBankChunkMagic))
@@ -253,24 +253,24 @@ bool ParseBankFile(const uint8_t* data, size_t size, FxBank* out, std::string* e
 
   if (b.isChunk)
   {
-    if (!ReadChunk(r, kBankHeaderSize, &b.chunk, error)) return false;
+    if (!ReadChunk(r, kBankFileHeaderSize, &b.chunk, error)) return false;
   }
   else
   {
     // Each program takes at least a header, which bounds the count before any
     // memory is set aside for it.
-    if (size_t(b.numPrograms) > (r.size - kBankHeaderSize) / kProgramHeaderSize)
+    if (size_t(b.numPrograms) > (r.size - kBankFileHeaderSize) / kProgramFileHeaderSize)
       return Fail(error,
                   "the programs end before all " + std::to_string(b.numPrograms) + " are read");
     b.programs.resize(size_t(b.numPrograms));
-    size_t pos = kBankHeaderSize;
+    size_t pos = kBankFileHeaderSize;
     for (size_t i = 0; i < b.programs.size(); ++i)
     {
       FxProgram& p = b.programs[i];
       std::string why;
-      bool ok = ReadProgramHeader(r, pos, &p, &why);
+      bool ok = ReadProgramFileHeader(r, pos, &p, &why);
       if (ok && p.isChunk) ok = Fail(&why, "a chunk program inside a plain bank");
-      if (ok) ok = ReadValues(r, pos + kProgramHeaderSize, &p, &pos, &why);
+      if (ok) ok = ReadValues(r, pos + kProgramFileHeaderSize, &p, &pos, &why);
       if (!ok) return Fail(error, "program " + std::to_string(i) + ": " + why);
     }
   }

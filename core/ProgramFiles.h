@@ -4,12 +4,12 @@
 // write. The plug-in base and the render tool's host side both build on these.
 //
 // Every header integer is 32-bit big-endian; plain forms hold one big-endian float
-// per parameter (its normalised value). Layout of a program header (56 bytes, also
+// per parameter (its normalised value). Layout of a ProgramFileHeader (56 bytes, also
 // the header of each program inside a plain bank):
 //   0 "CcnK" | 4 byte size | 8 "FPCh" chunk / "FxCk" plain | 12 format version 1 |
 //   16 plug-in id | 20 plug-in version | 24 parameter count | 28 name, 28 bytes
 // A chunk program continues with the chunk size at 56 and the chunk at 60; a plain
-// one with the values at 56. A bank header is 156 bytes:
+// one with the values at 56. A BankFileHeader is 156 bytes:
 //   0 "CcnK" | 4 byte size | 8 "FBCh" / "FxBk" | 12 format version 2 | 16 plug-in id |
 //   20 plug-in version | 24 program count | 28 current program | 32 zeros, 124 bytes
 // then the chunk size at 156 and the chunk at 160, or one plain program per preset.
@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-constexpr int kProgramHeaderSize = 56;
+constexpr int kProgramFileHeaderSize = 56;
 constexpr int kProgramChunkOffset = 60;
-constexpr int kBankHeaderSize = 156;
+constexpr int kBankFileHeaderSize = 156;
 constexpr int kBankChunkOffset = 160;
 // The name field holds 27 characters and a terminator when written; a read takes at
 // most its 28 bytes, terminated or not.

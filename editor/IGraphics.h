@@ -54,11 +54,18 @@ public:
   void ApplyPendingFromPlug();
   // The window is going: applies what is pending; pushes then apply directly again.
   void EndUIThread();
+  // A user's change to the parameter: a host value still waiting is older and must not
+  // land on top of it. (A host push racing with the change may still land after it.)
+  void DropPendingParameter(int paramIdx) { mPendingParams.Discard(paramIdx); }
   // True on the thread that owns the controls while a window exists.
   bool IsUIThread() const
   {
     return mUIThread.load(std::memory_order_acquire) == std::this_thread::get_id();
   }
+  // The host's GUI thread gives the editor a turn (Linux hosts send effEditIdle): the
+  // platform pumps its window's events, applies pending values and redraws what is
+  // dirty. Platforms with their own run loop and timer leave it empty.
+  virtual void OnHostIdle() {}
 
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.

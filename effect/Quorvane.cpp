@@ -168,6 +168,8 @@ Quorvane::Quorvane(IEffectInstanceInfo info)
   // Fills any slot MakePreset left empty (with one slot, none).
   MakeDefaultPreset("Init", 15);
 
+  // Before Init, so that Init's OnParamChange lights the LED for "Effect" on.
+  MakeEditor();
   Init();
 }
 

@@ -58,6 +58,9 @@ public:
   bool IsEffectOn() const { return mEffectOn; }
 
 protected:
+  // Builds the editor with its controls and attaches it (QuorvaneEditor.cpp).
+  void MakeEditor();
+
   double mCurrentRate;    // Hz the filters are designed for
   double mInitRate = 0.0; // Hz at which Init last ran
   double mLevelGain = 0.0;

@@ -51,9 +51,18 @@ intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx,
 {
   IEffectVST* self = Instance(effect);
   if (!self) return 0;
-  // Idle calls arrive many times a second on the host's UI thread and touch no state
-  // the audio thread uses, so they never wait for it (nor make it wait).
-  if (opCode == effEditIdle || opCode == effIdle) return 0;
+  // Idle calls arrive many times a second on the host's UI thread and never wait for
+  // the audio thread (nor make it wait). effEditIdle gives the editor its turn outside
+  // the instance mutex: its events take the mutex themselves (SetParameterFromGUI), and
+  // a modal dialog opened from a click must not stall the audio thread. The host sends
+  // it on its GUI thread, the thread that opens and closes the editor, so the editor
+  // cannot go away meanwhile.
+  if (opCode == effEditIdle || opCode == effIdle)
+  {
+    if (opCode == effEditIdle)
+      if (IGraphics* g = self->GetGUI()) g->OnHostIdle();
+    return 0;
+  }
   // Chunks copy and allocate before taking the lock, so they hold it only while the
   // parameters are read or written.
   if (opCode == effGetChunk) return self->GetChunk(idx == 0, ptr);

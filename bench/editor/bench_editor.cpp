@@ -1,7 +1,8 @@
 // Redraw cost of an editor the size of the effect's (224 x 333: a background, five
 // 65-frame knobs, a switch and an LED, bitmaps made in code), as a ratio to copying one
 // frame of that size with memcpy in the same run; the same for Quorvane's own editor with
-// its artwork, and the time to construct a Quorvane instance (editor included).
+// its artwork, the time to construct a Quorvane instance (editor included), and the cost
+// of a host's parameter push into the editor.
 #include "editor/HeadlessGraphics.h" // tests/editor
 
 #include "core/TestEffect.h"
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace
@@ -215,6 +217,25 @@ void BM_QuorvaneConstruct(benchmark::State& state)
   }
 }
 BENCHMARK(BM_QuorvaneConstruct)->Arg(0)->Arg(1)->ArgName("cold")->Unit(benchmark::kMicrosecond);
+
+// What the host's audio thread pays for one automated value reaching the editor: with
+// the window open on another thread the value only goes into its pending slot; without
+// a window it is applied to the knob directly.
+void BM_HostPush(benchmark::State& state)
+{
+  const bool window = state.range(0) != 0;
+  Editor e;
+  int handle = 0;
+  if (window) std::thread([&] { e.g->OpenWindow(&handle); }).join();
+  double v = 0.0;
+  for (auto _ : state)
+  {
+    v = v < 1.0 ? v + 0.001 : 0.0;
+    e.g->SetParameterFromPlug(0, v, true);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_HostPush)->Arg(0)->Arg(1)->ArgName("window");
 
 } // namespace
 

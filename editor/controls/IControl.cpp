@@ -91,11 +91,17 @@ void IControl::SetDirty(bool informPlug)
   // The base requires a valid index: a control bound past the parameter list stays local.
   const IParam* param = informPlug ? GetParam() : nullptr;
   if (!param) return;
+  // The user's value is newer than a host value still waiting for the idle tick.
+  if (IGraphics* gui = GetGUI()) gui->DropPendingParameter(mParamIdx);
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
   if (mValDisplayControl)
   {
     char display[IParam::kDisplayLen];
-    param->GetDisplayForHost(param->Value(), false, display, true);
+    {
+      // The host's audio thread may be setting the parameter meanwhile.
+      UTL_MutexLock lock(mPlug->GetMutex());
+      param->GetDisplayForHost(param->Value(), false, display, true);
+    }
     char text[2 * IParam::kDisplayLen + 1];
     std::snprintf(text, sizeof(text), "%.31s %.31s", display, param->GetLabelForHost());
     mValDisplayControl->SetTextFromPlug(text);

@@ -11,7 +11,7 @@
 
 struct SHIM_GfxContext
 {
-  void* block;        // as allocated; the pixels start at the next 64-byte boundary
+  void* block; // as allocated; the pixels start at the next 64-byte boundary
   uint8_t* pixels;
   int width;
   int height;
@@ -33,15 +33,37 @@ struct RecordPool
   UTL_Mutex mutex;
   SHIM_GfxContext* head = nullptr;
   int count = 0;
+  bool closing = false; // set at unload: records handed back later are freed at once
 };
 
-// Never destroyed: bitmaps owned by other statics (the editor's bitmap cache) may hand
-// their contexts back while the process exits. Pooled records stay reachable from here.
+// Never destroyed, and not on the heap: bitmaps owned by other statics (the editor's
+// bitmap cache) may hand their contexts back while the process exits or the library
+// unloads, after every destructor of this file has run.
 RecordPool& Pool()
 {
-  static RecordPool* pool = new RecordPool;
+  alignas(RecordPool) static unsigned char storage[sizeof(RecordPool)];
+  static RecordPool* pool = new (storage) RecordPool;
   return *pool;
 }
+
+// Frees the pooled records when the library unloads, so a host that loads and unloads
+// the plug-in keeps no memory of it.
+struct PoolDrain
+{
+  ~PoolDrain()
+  {
+    RecordPool& p = Pool();
+    UTL_MutexLock lock(p.mutex);
+    p.closing = true;
+    while (p.head)
+    {
+      SHIM_GfxContext* rec = p.head;
+      p.head = rec->nextFree;
+      std::free(rec);
+    }
+    p.count = 0;
+  }
+} gPoolDrain;
 
 SHIM_GfxContext* TakeRecord()
 {
@@ -64,7 +86,7 @@ void GiveRecord(SHIM_GfxContext* rec)
   RecordPool& p = Pool();
   {
     UTL_MutexLock lock(p.mutex);
-    if (p.count < kMaxPooledRecords)
+    if (!p.closing && p.count < kMaxPooledRecords)
     {
       rec->nextFree = p.head;
       p.head = rec;
@@ -92,7 +114,8 @@ SHIM_GfxContext* SHIM_CreateMemContext(SHIM_GfxContext* reference, int w, int h)
     return nullptr;
   }
   ctx->block = block;
-  ctx->pixels = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(block) + 63) & ~uintptr_t(63));
+  ctx->pixels =
+      reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(block) + 63) & ~uintptr_t(63));
   ctx->width = w;
   ctx->height = h;
   ctx->font = nullptr;
@@ -112,10 +135,22 @@ void SHIM_DeleteGfxContext(SHIM_GfxContext* ctx)
   GiveRecord(ctx);
 }
 
-void* SHIM_GetCtxFrameBuffer(SHIM_GfxContext* ctx) { return ctx ? ctx->pixels : nullptr; }
-int SHIM_GetCtxWidth(const SHIM_GfxContext* ctx) { return ctx ? ctx->width : 0; }
-int SHIM_GetCtxHeight(const SHIM_GfxContext* ctx) { return ctx ? ctx->height : 0; }
-int SHIM_GetCtxRowBytes(const SHIM_GfxContext* ctx) { return ctx ? ctx->width * 4 : 0; }
+void* SHIM_GetCtxFrameBuffer(SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->pixels : nullptr;
+}
+int SHIM_GetCtxWidth(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->width : 0;
+}
+int SHIM_GetCtxHeight(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->height : 0;
+}
+int SHIM_GetCtxRowBytes(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->width * 4 : 0;
+}
 
 SHIM_Font* SHIM_SelectFont(SHIM_GfxContext* ctx, SHIM_Font* font)
 {
@@ -124,7 +159,10 @@ SHIM_Font* SHIM_SelectFont(SHIM_GfxContext* ctx, SHIM_Font* font)
   ctx->font = font;
   return old;
 }
-SHIM_Font* SHIM_GetCtxFont(const SHIM_GfxContext* ctx) { return ctx ? ctx->font : nullptr; }
+SHIM_Font* SHIM_GetCtxFont(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->font : nullptr;
+}
 
 int SHIM_SetTextColor(SHIM_GfxContext* ctx, int rgb)
 {
@@ -133,7 +171,10 @@ int SHIM_SetTextColor(SHIM_GfxContext* ctx, int rgb)
   ctx->textColor = rgb & 0xFFFFFF;
   return old;
 }
-int SHIM_GetTextColor(const SHIM_GfxContext* ctx) { return ctx ? ctx->textColor : 0; }
+int SHIM_GetTextColor(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->textColor : 0;
+}
 
 int SHIM_SetBkMode(SHIM_GfxContext* ctx, int mode)
 {
@@ -142,7 +183,10 @@ int SHIM_SetBkMode(SHIM_GfxContext* ctx, int mode)
   ctx->bkMode = mode;
   return old;
 }
-int SHIM_GetBkMode(const SHIM_GfxContext* ctx) { return ctx ? ctx->bkMode : 0; }
+int SHIM_GetBkMode(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->bkMode : 0;
+}
 
 int SHIM_SetBkColor(SHIM_GfxContext* ctx, int rgb)
 {
@@ -151,4 +195,7 @@ int SHIM_SetBkColor(SHIM_GfxContext* ctx, int rgb)
   ctx->bkColor = rgb & 0xFFFFFF;
   return old;
 }
-int SHIM_GetBkColor(const SHIM_GfxContext* ctx) { return ctx ? ctx->bkColor : 0; }
+int SHIM_GetBkColor(const SHIM_GfxContext* ctx)
+{
+  return ctx ? ctx->bkColor : 0;
+}

@@ -13,18 +13,34 @@ template <class F> void OnOtherThread(F f)
   std::thread t(f);
   t.join();
 }
+
+// A plug-in and its editor with two controls: one bound to "Gain", one driven by its
+// index as the effect drives its LED.
+struct GainAndLed
+{
+  std::vector<std::string> log; // outlives the controls
+  TestEffect fx{"1-1", 4};
+  HeadlessGraphics* g = new HeadlessGraphics(&fx, 100, 100); // owned by fx once attached
+  ProbeControl* gain = new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &log, "gain");
+  ProbeControl* led = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &log, "led");
+  int ledIdx = -1;
+  GainAndLed()
+  {
+    InitTestParams(fx);
+    g->AttachControl(gain);
+    ledIdx = g->AttachControl(led);
+    fx.AttachGraphics(g);
+  }
+};
 } // namespace
 
 TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
 {
-  TestEffect fx("1-1", 4);
-  InitTestParams(fx);
-  HeadlessGraphics g(&fx, 100, 100);
-  std::vector<std::string> log;
-  auto* gain = new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &log, "gain");
-  auto* led = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &log, "led");
-  g.AttachControl(gain);
-  const int ledIdx = g.AttachControl(led);
+  GainAndLed t;
+  TestEffect& fx = t.fx;
+  HeadlessGraphics& g = *t.g;
+  ProbeControl *gain = t.gain, *led = t.led;
+  const int ledIdx = t.ledIdx;
   IRECT dirty, all(0, 0, 100, 100);
   g.Draw(&all);
 
@@ -76,11 +92,18 @@ TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
   g.ApplyPendingFromPlug();
   EXPECT_EQ(gain->GetValue(), 0.7);
 
+  // So is a host value that waited when the user turns the control.
+  OnOtherThread([&] { g.SetParameterFromPlug(0, 0.1, true); });
+  gain->SetValueFromUserInput(0.9);
+  g.ApplyPendingFromPlug();
+  EXPECT_EQ(gain->GetValue(), 0.9);
+  EXPECT_EQ(fx.GetParam(0)->GetNormalized(), 0.9);
+
   // Rebuilding the controls while values wait: they land on the new controls.
   OnOtherThread([&] { g.SetControlFromPlug(ledIdx, 1.0); });
   g.Resize(100, 100);
-  auto* led2 = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &log, "led");
-  g.AttachControl(new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &log, "gain"));
+  auto* led2 = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &t.log, "led");
+  g.AttachControl(new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &t.log, "gain"));
   g.AttachControl(led2);
   g.ApplyPendingFromPlug();
   EXPECT_EQ(led2->GetValue(), 1.0);
@@ -118,14 +141,10 @@ TEST(EditorUIThread, OtherThreadsWaitForTheIdleTickWhileAWindowIsOpen)
 // the last close every slot shows the last value pushed, whatever the interleaving.
 TEST(EditorUIThread, NoValueIsLostWhileTheWindowOpensAndCloses)
 {
-  TestEffect fx("1-1", 4);
-  InitTestParams(fx);
-  HeadlessGraphics g(&fx, 100, 100);
-  std::vector<std::string> log;
-  auto* gain = new ProbeControl(&fx, IRECT(0, 0, 10, 10), 0, &log, "gain");
-  auto* led = new ProbeControl(&fx, IRECT(20, 0, 30, 10), -1, &log, "led");
-  g.AttachControl(gain);
-  const int ledIdx = g.AttachControl(led);
+  GainAndLed t;
+  HeadlessGraphics& g = *t.g;
+  ProbeControl *gain = t.gain, *led = t.led;
+  const int ledIdx = t.ledIdx;
 
   // The pusher stops once the window has come and gone often enough, or at the end of
   // its series.

@@ -282,6 +282,9 @@ public:
   // Types the keys, then pumps the entry's events until it closes or all keys are in.
   X11TextEntry::State Type(X11TextEntry& entry, std::initializer_list<unsigned long> keys)
   {
+    // The entry's own requests (its focus among them) reach the server before the keys:
+    // otherwise a busy machine delivers the first keys to the parent.
+    XSync(mDisplay, False);
     for (unsigned long k : keys)
       SendKey(mDriver, k);
     return Pump(entry);

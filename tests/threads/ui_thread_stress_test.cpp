@@ -105,6 +105,8 @@ TEST(UIThreadStress, AudioThreadAutomatesWhileTheEditorDrawsAndResizes)
     {
       editor->PumpOnce();
       if (tick % 5 == 4) editor->Resize(120 + tick % 2, 80);
+      // What a preset chosen in the editor does.
+      if (tick % 5 == 2) fx->RedrawParamControls();
     }
     editor->CloseWindow();
     // Without a window the audio thread applies directly; a resize then holds it off.
