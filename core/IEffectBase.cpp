@@ -538,6 +538,8 @@ const char* IEffectBase::GetAPIString()
     return "AAX";
   case kAPISA:
     return "Standalone";
+  case kAPILV2:
+    return "LV2";
   }
   return "";
 }

@@ -25,7 +25,8 @@ enum EAPI
   kAPIAU = 2,
   kAPIRTAS = 3,
   kAPIAAX = 4,
-  kAPISA = 5 // standalone
+  kAPISA = 5, // standalone
+  kAPILV2 = 6
 };
 
 enum EFileAction

@@ -5,6 +5,9 @@
 #if defined(QUORVANE_BINDING_LV2)
 #include "lv2/IEffectLV2.h"
 using QuorvaneBinding = IEffectLV2;
+#elif defined(QUORVANE_BINDING_LV2_UI)
+#include "lv2/ui/IEffectLV2UI.h"
+using QuorvaneBinding = IEffectLV2UI;
 #elif defined(QUORVANE_BINDING_STANDALONE)
 #include "standalone/IEffectStandalone.h"
 using QuorvaneBinding = IEffectStandalone;

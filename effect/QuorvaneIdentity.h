@@ -18,5 +18,7 @@ constexpr const char* kMfrName = "halvercombe";
 constexpr int kVersion = 0x00020300; // v2.3.0
 constexpr int kUniqueID = FourCC('q', 'v', 'x', '1');
 constexpr int kMfrID = FourCC('H', 'l', 'v', 'c');
+// The LV2 plug-in's URI: its name in every LV2 host's sessions, never to change.
+constexpr const char* kLV2URI = "urn:halvercombe:quorvane";
 
 } // namespace QuorvaneIdentity

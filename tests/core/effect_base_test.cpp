@@ -427,7 +427,7 @@ TEST(EffectBase, MidiAndApiNames)
     int mApi = 0;
     EAPI GetAPI() override { return EAPI(mApi); }
   } api;
-  const char* names[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", ""};
-  for (api.mApi = 0; api.mApi <= 6; ++api.mApi)
+  const char* names[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2", ""};
+  for (api.mApi = 0; api.mApi <= 7; ++api.mApi)
     EXPECT_STREQ(api.GetAPIString(), names[api.mApi]);
 }
