@@ -22,8 +22,7 @@ public:
 
   // Appends the value's bytes (bool: one byte 0 or 1). Returns the new size, or -1
   // when memory could not be obtained (the chunk is then unchanged).
-  template <class T>
-  int AppendScalar(const T& value)
+  template <class T> int AppendScalar(const T& value)
   {
     uint8_t bytes[sizeof(T)];
     Encode(value, bytes);
@@ -31,8 +30,7 @@ public:
   }
 
   // Reads a value at pos; -1 (value untouched) when it does not lie wholly inside.
-  template <class T>
-  int ReadScalar(T* value, int pos) const
+  template <class T> int ReadScalar(T* value, int pos) const
   {
     if (!value || !Fits(pos, int(sizeof(T)))) return -1;
     Decode(mData + pos, value);
@@ -72,10 +70,8 @@ public:
   bool IsEqual(const ByteChunk& other) const;
 
   // Short forms.
-  template <class T>
-  int Put(const T& value) { return AppendScalar(value); }
-  template <class T>
-  int Get(T* value, int pos) const { return ReadScalar(value, pos); }
+  template <class T> int Put(const T& value) { return AppendScalar(value); }
+  template <class T> int Get(T* value, int pos) const { return ReadScalar(value, pos); }
   int PutStr(const char* text) { return AppendString(text); }
   int GetStr(UTL_String* out, int pos) const { return ReadString(out, pos); }
   int PutChunk(const ByteChunk* other) { return AppendChunk(other); }
@@ -84,8 +80,7 @@ private:
   bool Fits(int pos, int n) const { return pos >= 0 && n >= 0 && n <= mSize - pos; }
   bool Reserve(int64_t capacity);
 
-  template <class T>
-  static void Encode(const T& value, uint8_t* out)
+  template <class T> static void Encode(const T& value, uint8_t* out)
   {
     static_assert(std::is_arithmetic<T>::value || std::is_enum<T>::value,
                   "chunks hold plain scalars");
@@ -93,28 +88,33 @@ private:
       out[0] = value ? 1 : 0;
     else
     {
-      using U = typename std::conditional<sizeof(T) == 1, uint8_t,
-                typename std::conditional<sizeof(T) == 2, uint16_t,
-                typename std::conditional<sizeof(T) == 4, uint32_t, uint64_t>::type>::type>::type;
+      using U = typename std::conditional<
+          sizeof(T) == 1, uint8_t,
+          typename std::conditional<
+              sizeof(T) == 2, uint16_t,
+              typename std::conditional<sizeof(T) == 4, uint32_t, uint64_t>::type>::type>::type;
       static_assert(sizeof(U) == sizeof(T), "unsupported scalar width");
       U bits;
       memcpy(&bits, &value, sizeof(T));
-      for (size_t i = 0; i < sizeof(T); ++i) out[i] = uint8_t(bits >> (8 * i));
+      for (size_t i = 0; i < sizeof(T); ++i)
+        out[i] = uint8_t(bits >> (8 * i));
     }
   }
 
-  template <class T>
-  static void Decode(const uint8_t* in, T* value)
+  template <class T> static void Decode(const uint8_t* in, T* value)
   {
     if constexpr (std::is_same<T, bool>::value)
       *value = in[0] != 0;
     else
     {
-      using U = typename std::conditional<sizeof(T) == 1, uint8_t,
-                typename std::conditional<sizeof(T) == 2, uint16_t,
-                typename std::conditional<sizeof(T) == 4, uint32_t, uint64_t>::type>::type>::type;
+      using U = typename std::conditional<
+          sizeof(T) == 1, uint8_t,
+          typename std::conditional<
+              sizeof(T) == 2, uint16_t,
+              typename std::conditional<sizeof(T) == 4, uint32_t, uint64_t>::type>::type>::type;
       U bits = 0;
-      for (size_t i = 0; i < sizeof(T); ++i) bits |= U(U(in[i]) << (8 * i));
+      for (size_t i = 0; i < sizeof(T); ++i)
+        bits |= U(U(in[i]) << (8 * i));
       memcpy(value, &bits, sizeof(T));
     }
   }

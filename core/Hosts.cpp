@@ -40,12 +40,14 @@ const HostMatch kMatchOrder[] = {
 };
 
 const char* const kDisplayNames[kNumHosts] = {
-    "Unknown",    "Reaper",     "ProTools",   "Cubase",           "Nuendo",
-    "Sonar",      "Vegas",      "FLStudio",   "Samplitude",       "Live",
-    "Unknown",    "Unknown",    "Unknown",    "VSTScanner",       "AULab",
-    "Forte",      "Chainer",    "Audition",   "Orion",            "Unknown",
-    "SAWStudio",  "Logic",      "GarageBand", "DigitalPerformer", "Standalone",
-    "AudioMulch", "StudioOne",  "VST3PluginTestHost", "Ardour",
+    "Unknown",    "Reaper",     "ProTools",   "Cubase",
+    "Nuendo",     "Sonar",      "Vegas",      "FLStudio",
+    "Samplitude", "Live",       "Unknown",    "Unknown",
+    "Unknown",    "VSTScanner", "AULab",      "Forte",
+    "Chainer",    "Audition",   "Orion",      "Unknown",
+    "SAWStudio",  "Logic",      "GarageBand", "DigitalPerformer",
+    "Standalone", "AudioMulch", "StudioOne",  "VST3PluginTestHost",
+    "Ardour",
 };
 } // namespace
 

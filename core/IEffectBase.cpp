@@ -43,16 +43,19 @@ void ForChannels(const UTL_PtrList<Channel>& list, int first, int count, Visit v
 {
   const int64_t begin = std::max<int64_t>(first, 0);
   const int64_t end = std::min<int64_t>(int64_t(first) + int64_t(count), list.GetSize());
-  for (int64_t i = begin; i < end; ++i) visit(list.Get(int(i)));
+  for (int64_t i = begin; i < end; ++i)
+    visit(list.Get(int(i)));
 }
 
 // The same over connected channels only: each of those takes one host pointer.
 template <class Channel, class Visit>
 void ForConnectedChannels(const UTL_PtrList<Channel>& list, int first, int count, Visit visit)
 {
-  ForChannels(list, first, count, [&](Channel* ch) {
-    if (ch->mConnected) visit(ch);
-  });
+  ForChannels(list, first, count,
+              [&](Channel* ch)
+              {
+                if (ch->mConnected) visit(ch);
+              });
 }
 
 // An unconnected input reads its scratch buffer, which may still hold the last
@@ -66,8 +69,7 @@ void ReadSilence(IEffectBase::InChannel* ch)
 
 // Output i = input i below both channel counts, silence on the further outputs.
 // Missing host buffers are skipped (outputs) or read as silence (inputs).
-template <class T>
-void CopyInputsZeroRest(T** inputs, T** outputs, int nIn, int nOut, int nFrames)
+template <class T> void CopyInputsZeroRest(T** inputs, T** outputs, int nIn, int nOut, int nFrames)
 {
   if (!outputs || nFrames <= 0) return;
   const size_t bytes = size_t(nFrames) * sizeof(T);
@@ -289,22 +291,26 @@ void IEffectBase::LimitToStereoIO()
 
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
-  ForChannels(mInChannels, idx, n, [&](InChannel* ch) {
-    ch->mConnected = connected;
-    if (!connected) ReadSilence(ch);
-  });
+  ForChannels(mInChannels, idx, n,
+              [&](InChannel* ch)
+              {
+                ch->mConnected = connected;
+                if (!connected) ReadSilence(ch);
+              });
 }
 
 void IEffectBase::SetOutputChannelConnections(int idx, int n, bool connected)
 {
-  ForChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
-    ch->mConnected = connected;
-    if (!connected)
-    {
-      *ch->mDest = ch->mScratchBuf.Get();
-      ch->mFDest = nullptr;
-    }
-  });
+  ForChannels(mOutChannels, idx, n,
+              [&](OutChannel* ch)
+              {
+                ch->mConnected = connected;
+                if (!connected)
+                {
+                  *ch->mDest = ch->mScratchBuf.Get();
+                  ch->mFDest = nullptr;
+                }
+              });
 }
 
 bool IEffectBase::IsInChannelConnected(int chIdx) const
@@ -325,52 +331,61 @@ bool IEffectBase::IsOutChannelConnected(int chIdx) const
 void IEffectBase::AttachInputBuffers(int idx, int n, double** data, int)
 {
   if (!data) return;
-  ForConnectedChannels(mInChannels, idx, n, [&](InChannel* ch) {
-    double* host = *data++;
-    if (host)
-      *ch->mSrc = host;
-    else
-    {
-      std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
-      *ch->mSrc = ch->mScratchBuf.Get();
-    }
-  });
+  ForConnectedChannels(mInChannels, idx, n,
+                       [&](InChannel* ch)
+                       {
+                         double* host = *data++;
+                         if (host)
+                           *ch->mSrc = host;
+                         else
+                         {
+                           std::fill_n(ch->mScratchBuf.Get(), ch->mScratchBuf.GetSize(), 0.0);
+                           *ch->mSrc = ch->mScratchBuf.Get();
+                         }
+                       });
 }
 
 void IEffectBase::AttachInputBuffers(int idx, int n, float** data, int nFrames)
 {
   if (!data) return;
-  ForConnectedChannels(mInChannels, idx, n, [&](InChannel* ch) {
-    const float* host = *data++;
-    double* scratch = ch->mScratchBuf.Get();
-    // The scratch buffer holds one block; longer host blocks are cut to it.
-    const int frames = std::min(NonNegative(nFrames), ch->mScratchBuf.GetSize());
-    if (host)
-      for (int s = 0; s < frames; ++s)
-        scratch[s] = double(host[s]);
-    else
-      std::fill_n(scratch, frames, 0.0);
-    *ch->mSrc = scratch;
-  });
+  ForConnectedChannels(mInChannels, idx, n,
+                       [&](InChannel* ch)
+                       {
+                         const float* host = *data++;
+                         double* scratch = ch->mScratchBuf.Get();
+                         // The scratch buffer holds one block; longer host blocks are cut to it.
+                         const int frames =
+                             std::min(NonNegative(nFrames), ch->mScratchBuf.GetSize());
+                         if (host)
+                           for (int s = 0; s < frames; ++s)
+                             scratch[s] = double(host[s]);
+                         else
+                           std::fill_n(scratch, frames, 0.0);
+                         *ch->mSrc = scratch;
+                       });
 }
 
 void IEffectBase::AttachOutputBuffers(int idx, int n, double** data)
 {
   if (!data) return;
-  ForConnectedChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
-    double* host = *data++;
-    *ch->mDest = host ? host : ch->mScratchBuf.Get();
-    ch->mFDest = nullptr; // a stale float buffer must not receive this block
-  });
+  ForConnectedChannels(mOutChannels, idx, n,
+                       [&](OutChannel* ch)
+                       {
+                         double* host = *data++;
+                         *ch->mDest = host ? host : ch->mScratchBuf.Get();
+                         ch->mFDest = nullptr; // a stale float buffer must not receive this block
+                       });
 }
 
 void IEffectBase::AttachOutputBuffers(int idx, int n, float** data)
 {
   if (!data) return;
-  ForConnectedChannels(mOutChannels, idx, n, [&](OutChannel* ch) {
-    *ch->mDest = ch->mScratchBuf.Get();
-    ch->mFDest = *data++;
-  });
+  ForConnectedChannels(mOutChannels, idx, n,
+                       [&](OutChannel* ch)
+                       {
+                         *ch->mDest = ch->mScratchBuf.Get();
+                         ch->mFDest = *data++;
+                       });
 }
 
 int IEffectBase::SafeFrames(int nFrames) const

@@ -21,10 +21,12 @@ double ReadVariadicValue(const IParam* p, va_list& args)
 {
   switch (p->Kind())
   {
-    case ParamKind::Bool:
-    case ParamKind::Int:
-    case ParamKind::Enum: return double(va_arg(args, int));
-    default: return va_arg(args, double);
+  case ParamKind::Bool:
+  case ParamKind::Int:
+  case ParamKind::Enum:
+    return double(va_arg(args, int));
+  default:
+    return va_arg(args, double);
   }
 }
 
@@ -204,10 +206,16 @@ void IEffectBase::DumpPresetSrcCode(const char* fileName, const char* const* par
     char value[64];
     switch (p->Kind())
     {
-      case ParamKind::Bool: snprintf(value, sizeof(value), "%s", p->Value() >= 0.5 ? "true" : "false"); break;
-      case ParamKind::Int:
-      case ParamKind::Enum: snprintf(value, sizeof(value), "%d", p->Int()); break;
-      default: snprintf(value, sizeof(value), "%.6f", p->Value()); break;
+    case ParamKind::Bool:
+      snprintf(value, sizeof(value), "%s", p->Value() >= 0.5 ? "true" : "false");
+      break;
+    case ParamKind::Int:
+    case ParamKind::Enum:
+      snprintf(value, sizeof(value), "%d", p->Int());
+      break;
+    default:
+      snprintf(value, sizeof(value), "%.6f", p->Value());
+      break;
     }
     const char* enumName = paramEnumNames ? paramEnumNames[i] : nullptr;
     if (enumName)

@@ -115,7 +115,8 @@ bool IEffectBase::CompareState(const unsigned char* data, int startPos)
   {
     // The stored doubles are little-endian like every chunk scalar.
     uint64_t bits = 0;
-    for (int b = 0; b < 8; ++b) bits |= uint64_t(at[b]) << (8 * b);
+    for (int b = 0; b < 8; ++b)
+      bits |= uint64_t(at[b]) << (8 * b);
     double stored;
     memcpy(&stored, &bits, sizeof(stored));
     // Compared in single precision, as hosts that store floats would see them.
@@ -128,5 +129,6 @@ bool IEffectBase::CompareState(const unsigned char* data, int startPos)
 void IEffectBase::DirtyParameters()
 {
   UTL_MutexLock lock(mMutex);
-  for (int i = 0; i < NParams(); ++i) InformHostOfParamChange(i, mParams.Get(i)->GetNormalized());
+  for (int i = 0; i < NParams(); ++i)
+    InformHostOfParamChange(i, mParams.Get(i)->GetNormalized());
 }

@@ -124,15 +124,24 @@ const char* StatusMsgStr(IMidiMsg::EStatusMsg kind)
 {
   switch (int(kind))
   {
-    case IMidiMsg::kNone: return "none";
-    case IMidiMsg::kNoteOff: return "noteoff";
-    case IMidiMsg::kNoteOn: return "noteon";
-    case IMidiMsg::kPolyAftertouch: return "aftertouch";
-    case IMidiMsg::kControlChange: return "controlchange";
-    case IMidiMsg::kProgramChange: return "programchange";
-    case IMidiMsg::kChannelAftertouch: return "channelaftertouch";
-    case IMidiMsg::kPitchWheel: return "pitchwheel";
-    default: return "unknown";
+  case IMidiMsg::kNone:
+    return "none";
+  case IMidiMsg::kNoteOff:
+    return "noteoff";
+  case IMidiMsg::kNoteOn:
+    return "noteon";
+  case IMidiMsg::kPolyAftertouch:
+    return "aftertouch";
+  case IMidiMsg::kControlChange:
+    return "controlchange";
+  case IMidiMsg::kProgramChange:
+    return "programchange";
+  case IMidiMsg::kChannelAftertouch:
+    return "channelaftertouch";
+  case IMidiMsg::kPitchWheel:
+    return "pitchwheel";
+  default:
+    return "unknown";
   }
 }
 

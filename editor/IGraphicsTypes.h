@@ -132,10 +132,7 @@ struct IText
   explicit IText(const IColor* color) : IText(10, color) {}
 
   // Longer names are cut to 31 characters.
-  void SetFace(const char* face)
-  {
-    CopyTruncated(mFont, face);
-  }
+  void SetFace(const char* face) { CopyTruncated(mFont, face); }
 };
 
 // An image and how it divides into frames. The raster bitmap belongs to the

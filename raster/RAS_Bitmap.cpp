@@ -25,7 +25,10 @@ RAS_MemBitmap::RAS_MemBitmap(int w, int h, int linealign)
   if (w || h) resize(w, h);
 }
 
-RAS_MemBitmap::~RAS_MemBitmap() { std::free(mBlock); }
+RAS_MemBitmap::~RAS_MemBitmap()
+{
+  std::free(mBlock);
+}
 
 RAS_Pixel* RAS_MemBitmap::getBits()
 {
@@ -41,7 +44,8 @@ bool RAS_MemBitmap::resize(int w, int h)
   // pass for a size).
   const int64_t span = w > 0 ? (int64_t(w) + mAlignMask) & ~int64_t(mAlignMask) : 0;
   int64_t n = 0;
-  if (h > 0 && span > 0) n = h <= kMaxBitmapBytes / (span * 4) ? int64_t(h) * span * 4 : kMaxBitmapBytes + 1;
+  if (h > 0 && span > 0)
+    n = h <= kMaxBitmapBytes / (span * 4) ? int64_t(h) * span * 4 : kMaxBitmapBytes + 1;
   if (n <= 0 || n > kMaxBitmapBytes)
   {
     std::free(mBlock);
@@ -80,9 +84,15 @@ bool RAS_MemBitmap::resize(int w, int h)
   return true;
 }
 
-RAS_SysBitmap::RAS_SysBitmap(int w, int h) { resize(w, h); }
+RAS_SysBitmap::RAS_SysBitmap(int w, int h)
+{
+  resize(w, h);
+}
 
-RAS_SysBitmap::~RAS_SysBitmap() { SHIM_DeleteGfxContext(mContext); }
+RAS_SysBitmap::~RAS_SysBitmap()
+{
+  SHIM_DeleteGfxContext(mContext);
+}
 
 bool RAS_SysBitmap::resize(int w, int h)
 {

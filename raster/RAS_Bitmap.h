@@ -12,10 +12,22 @@ inline RAS_Pixel RAS_RGBA(int r, int g, int b, int a)
   return RAS_Pixel(a & 0xFF) | RAS_Pixel(r & 0xFF) << 8 | RAS_Pixel(g & 0xFF) << 16 |
          RAS_Pixel(b & 0xFF) << 24;
 }
-inline int RAS_GetA(RAS_Pixel p) { return int(p & 0xFF); }
-inline int RAS_GetR(RAS_Pixel p) { return int((p >> 8) & 0xFF); }
-inline int RAS_GetG(RAS_Pixel p) { return int((p >> 16) & 0xFF); }
-inline int RAS_GetB(RAS_Pixel p) { return int(p >> 24); }
+inline int RAS_GetA(RAS_Pixel p)
+{
+  return int(p & 0xFF);
+}
+inline int RAS_GetR(RAS_Pixel p)
+{
+  return int((p >> 8) & 0xFF);
+}
+inline int RAS_GetG(RAS_Pixel p)
+{
+  return int((p >> 16) & 0xFF);
+}
+inline int RAS_GetB(RAS_Pixel p)
+{
+  return int(p >> 24);
+}
 
 // Byte offsets of the channels inside a pixel in memory.
 enum
@@ -112,7 +124,7 @@ public:
   size_t GetAllocatedSize() const { return mAllocSize; }
 
 private:
-  void* mBlock = nullptr;  // unaligned; getBits rounds it up to 64 bytes
+  void* mBlock = nullptr; // unaligned; getBits rounds it up to 64 bytes
   int mWidth = 0;
   int mHeight = 0;
   size_t mAllocSize = 0;

@@ -47,7 +47,8 @@ void BlitClipped(const RAS_RowAccess& d, int dx, int dy, const RAS_RowAccess& s,
     {
       uint8_t* dp = reinterpret_cast<uint8_t*>(d.Row(dy + j) + dx);
       const uint8_t* sp = reinterpret_cast<const uint8_t*>(s.Row(sy + j) + sx);
-      for (int i = 0; i < w; ++i) dp[i * 4 + to] = sp[i * 4 + from];
+      for (int i = 0; i < w; ++i)
+        dp[i * 4 + to] = sp[i * 4 + from];
     }
     return;
   }
@@ -72,22 +73,26 @@ void BlitClipped(const RAS_RowAccess& d, int dx, int dy, const RAS_RowAccess& s,
       {
         RAS_Pixel* dp = d.Row(dy + j) + dx;
         const RAS_Pixel* sp = s.Row(sy + j) + sx;
-        for (int i = 0; i < w; ++i) dp[i] = HalfMix(dp[i], sp[i]);
+        for (int i = 0; i < w; ++i)
+          dp[i] = HalfMix(dp[i], sp[i]);
       }
       return;
     }
   }
 
   const int wt = RAS_Weight(alpha);
-  RAS_DispatchCombine(mode, wt, [&](auto op) {
-    using Op = decltype(op);
-    for (int j = 0; j < h; ++j) RAS_CombineRow<Op>(d.Row(dy + j) + dx, s.Row(sy + j) + sx, w, wt);
-  });
+  RAS_DispatchCombine(mode, wt,
+                      [&](auto op)
+                      {
+                        using Op = decltype(op);
+                        for (int j = 0; j < h; ++j)
+                          RAS_CombineRow<Op>(d.Row(dy + j) + dx, s.Row(sy + j) + sx, w, wt);
+                      });
 }
 } // namespace
 
-void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int srcx, int srcy,
-              int srcw, int srch, float alpha, int mode)
+void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw,
+              int srch, float alpha, int mode)
 {
   if (!dest || !src || alpha == 0.0f) return;
   RAS_RowAccess d, s;
@@ -149,13 +154,13 @@ bool ClipRect(const RAS_RowAccess& d, int& x, int& y, int& w, int& h)
   return true;
 }
 
-template <class F>
-void ForEachPixel(const RAS_RowAccess& d, int x, int y, int w, int h, F&& f)
+template <class F> void ForEachPixel(const RAS_RowAccess& d, int x, int y, int w, int h, F&& f)
 {
   for (int j = 0; j < h; ++j)
   {
     RAS_Pixel* p = d.Row(y + j) + x;
-    for (int i = 0; i < w; ++i) f(p[i]);
+    for (int i = 0; i < w; ++i)
+      f(p[i]);
   }
 }
 
@@ -168,16 +173,16 @@ void FillClipped(const RAS_RowAccess& d, int x, int y, int w, int h, RAS_Pixel c
   if (low == RAS_BLEND_COPY)
   {
     if (w8 <= 0) return;
-    if (w8 > 256) w8 = 256;  // beyond full weight the copy would overshoot and wrap
+    if (w8 > 256) w8 = 256; // beyond full weight the copy would overshoot and wrap
     const RAS_Pixel F = color;
     switch (w8)
     {
     case 64:
     {
       const RAS_Pixel f4 = (F >> 2) & 0x3F3F3F3Fu;
-      ForEachPixel(d, x, y, w, h, [f4](RAS_Pixel& p) {
-        p = f4 + ((p >> 1) & 0x7F7F7F7Fu) + ((p >> 2) & 0x3F3F3F3Fu);
-      });
+      ForEachPixel(d, x, y, w, h,
+                   [f4](RAS_Pixel& p)
+                   { p = f4 + ((p >> 1) & 0x7F7F7F7Fu) + ((p >> 2) & 0x3F3F3F3Fu); });
       return;
     }
     case 128:
@@ -197,7 +202,8 @@ void FillClipped(const RAS_RowAccess& d, int x, int y, int w, int h, RAS_Pixel c
       return;
     default:
       // The weight doubles as the alpha component (the A byte moves toward w8).
-      for (int j = 0; j < h; ++j) RAS_CopyColorRow(d.Row(y + j) + x, w, r, g, b, w8, w8);
+      for (int j = 0; j < h; ++j)
+        RAS_CopyColorRow(d.Row(y + j) + x, w, r, g, b, w8, w8);
       return;
     }
   }
@@ -205,11 +211,15 @@ void FillClipped(const RAS_RowAccess& d, int x, int y, int w, int h, RAS_Pixel c
   // The weight doubles as the alpha component; held to 0..256 so no operator's product
   // leaves its range.
   const int a = w8 < 0 ? 0 : (w8 > 256 ? 256 : w8);
-  RAS_DispatchCombine(low, w8, [&](auto op) {
-    using Op = decltype(op);
-    ForEachPixel(d, x, y, w, h,
-                 [&](RAS_Pixel& p) { Op::Combine(reinterpret_cast<uint8_t*>(&p), r, g, b, a, w8); });
-  });
+  RAS_DispatchCombine(low, w8,
+                      [&](auto op)
+                      {
+                        using Op = decltype(op);
+                        ForEachPixel(d, x, y, w, h,
+                                     [&](RAS_Pixel& p) {
+                                       Op::Combine(reinterpret_cast<uint8_t*>(&p), r, g, b, a, w8);
+                                     });
+                      });
 }
 } // namespace
 
@@ -223,8 +233,7 @@ void RAS_FillRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel color
   FillClipped(d, x, y, w, h, color, alpha, mode);
 }
 
-void RAS_ClearRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel mask,
-                   RAS_Pixel orbits)
+void RAS_ClearRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel mask, RAS_Pixel orbits)
 {
   RAS_RowAccess d;
   if (!d.Attach(dest) || !ClipRect(d, x, y, w, h)) return;

@@ -26,7 +26,8 @@ void FullRowScalar(RAS_Pixel* d, const RAS_Pixel* s, int n)
 
 void WeightedRowScalar(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
 {
-  for (int i = 0; i < n; ++i) RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaNoClamp>(d + i, s[i], w);
+  for (int i = 0; i < n; ++i)
+    RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaNoClamp>(d + i, s[i], w);
 }
 
 #if RAS_HAVE_X86
@@ -38,7 +39,10 @@ inline __m128i Lerp16(__m128i d16, __m128i s16, __m128i k16)
 }
 
 // Copies 16-bit lane 0 (the A lane) of each pixel to its four lanes.
-inline __m128i SpreadA16(__m128i v) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0), 0); }
+inline __m128i SpreadA16(__m128i v)
+{
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0), 0);
+}
 
 void FullRowSse2(RAS_Pixel* d, const RAS_Pixel* s, int n)
 {
@@ -50,11 +54,11 @@ void FullRowSse2(RAS_Pixel* d, const RAS_Pixel* s, int n)
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i a8 = _mm_and_si128(sv, amask);
     const __m128i none = _mm_cmpeq_epi32(a8, zero);
-    if (_mm_movemask_epi8(none) == 0xFFFF) continue;  // all transparent
+    if (_mm_movemask_epi8(none) == 0xFFFF) continue; // all transparent
     __m128i* dp = reinterpret_cast<__m128i*>(d + i);
     if (_mm_movemask_epi8(_mm_cmpeq_epi32(a8, amask)) == 0xFFFF)
     {
-      _mm_storeu_si128(dp, _mm_or_si128(sv, amask));  // all opaque
+      _mm_storeu_si128(dp, _mm_or_si128(sv, amask)); // all opaque
       continue;
     }
     const __m128i dv = _mm_loadu_si128(dp);
@@ -78,10 +82,11 @@ void WeightedRowSse2(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
   const __m128i amask = _mm_set1_epi32(0xFF);
   const __m128i alane = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
   const __m128i one = _mm_set1_epi16(1), full = _mm_set1_epi16(256), w16 = _mm_set1_epi16(short(w));
-  auto half = [&](__m128i d16, __m128i s16, __m128i a16) {
+  auto half = [&](__m128i d16, __m128i s16, __m128i a16)
+  {
     const __m128i wp = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(a16, one), w16), 8);
     const __m128i rgb = Lerp16(d16, s16, _mm_sub_epi16(full, wp));
-    const __m128i alpha = _mm_add_epi16(d16, wp);  // packing saturates it at 255
+    const __m128i alpha = _mm_add_epi16(d16, wp); // packing saturates it at 255
     return _mm_or_si128(_mm_andnot_si128(alane, rgb), _mm_and_si128(alane, alpha));
   };
   int i = 0;
@@ -140,7 +145,7 @@ RAS_AVX2 void FullRowAvx2(RAS_Pixel* d, const RAS_Pixel* s, int n)
                                 SpreadA16x2(_mm256_unpacklo_epi8(ia8, zero)));
     const __m256i hi = Lerp16x2(_mm256_unpackhi_epi8(dv, zero), _mm256_unpackhi_epi8(sv, zero),
                                 SpreadA16x2(_mm256_unpackhi_epi8(ia8, zero)));
-    const __m256i rgb = _mm256_packus_epi16(lo, hi);  // per 128-bit lane, matching the unpacks
+    const __m256i rgb = _mm256_packus_epi16(lo, hi); // per 128-bit lane, matching the unpacks
     const __m256i alpha = _mm256_adds_epu8(dv, a8);
     __m256i res = _mm256_or_si256(_mm256_andnot_si256(amask, rgb), _mm256_and_si256(amask, alpha));
     res = _mm256_blendv_epi8(res, dv, none);
@@ -170,7 +175,8 @@ RAS_AVX2 void WeightedRowAvx2(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
     {
       const __m256i d16 = h ? _mm256_unpackhi_epi8(dv, zero) : _mm256_unpacklo_epi8(dv, zero);
       const __m256i s16 = h ? _mm256_unpackhi_epi8(sv, zero) : _mm256_unpacklo_epi8(sv, zero);
-      const __m256i a16 = SpreadA16x2(h ? _mm256_unpackhi_epi8(a8, zero) : _mm256_unpacklo_epi8(a8, zero));
+      const __m256i a16 =
+          SpreadA16x2(h ? _mm256_unpackhi_epi8(a8, zero) : _mm256_unpacklo_epi8(a8, zero));
       const __m256i wp = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_add_epi16(a16, one), w16), 8);
       const __m256i rgb = Lerp16x2(d16, s16, _mm256_sub_epi16(full, wp));
       const __m256i alpha = _mm256_add_epi16(d16, wp);
@@ -206,7 +212,7 @@ RAS_AVX512 void FullRowAvx512(RAS_Pixel* d, const RAS_Pixel* s, int n)
   {
     const __m512i sv = _mm512_loadu_si512(s + i);
     const __m512i a8 = _mm512_and_si512(sv, amask);
-    const __mmask16 some = _mm512_test_epi32_mask(sv, amask);  // pixels with a != 0
+    const __mmask16 some = _mm512_test_epi32_mask(sv, amask); // pixels with a != 0
     if (some == 0) continue;
     RAS_Pixel* dp = d + i;
     if (_mm512_cmpeq_epi32_mask(a8, amask) == 0xFFFF)
@@ -220,10 +226,10 @@ RAS_AVX512 void FullRowAvx512(RAS_Pixel* d, const RAS_Pixel* s, int n)
                                 SpreadA16x4(_mm512_unpacklo_epi8(ia8, zero)));
     const __m512i hi = Lerp16x4(_mm512_unpackhi_epi8(dv, zero), _mm512_unpackhi_epi8(sv, zero),
                                 SpreadA16x4(_mm512_unpackhi_epi8(ia8, zero)));
-    const __m512i rgb = _mm512_packus_epi16(lo, hi);  // per 128-bit lane, matching the unpacks
+    const __m512i rgb = _mm512_packus_epi16(lo, hi); // per 128-bit lane, matching the unpacks
     const __m512i alpha = _mm512_adds_epu8(dv, a8);
     const __m512i res = _mm512_mask_blend_epi8(0x1111111111111111ull, rgb, alpha);
-    _mm512_mask_storeu_epi32(dp, some, res);  // transparent pixels keep D
+    _mm512_mask_storeu_epi32(dp, some, res); // transparent pixels keep D
   }
   FullRowAvx2(d + i, s + i, n - i);
 }
@@ -262,11 +268,19 @@ void RAS_CopySourceAlphaFullRowAt(int level, RAS_Pixel* d, const RAS_Pixel* s, i
   switch (level)
   {
 #if RAS_HAVE_X86
-  case 3: FullRowAvx512(d, s, n); return;
-  case 2: FullRowAvx2(d, s, n); return;
-  case 1: FullRowSse2(d, s, n); return;
+  case 3:
+    FullRowAvx512(d, s, n);
+    return;
+  case 2:
+    FullRowAvx2(d, s, n);
+    return;
+  case 1:
+    FullRowSse2(d, s, n);
+    return;
 #endif
-  default: FullRowScalar(d, s, n); return;
+  default:
+    FullRowScalar(d, s, n);
+    return;
   }
 }
 
@@ -309,10 +323,16 @@ void RAS_CopySourceAlphaRowAt(int level, RAS_Pixel* d, const RAS_Pixel* s, int n
   {
 #if RAS_HAVE_X86
   case 3:
-  case 2: WeightedRowAvx2(d, s, n, w); return;
-  case 1: WeightedRowSse2(d, s, n, w); return;
+  case 2:
+    WeightedRowAvx2(d, s, n, w);
+    return;
+  case 1:
+    WeightedRowSse2(d, s, n, w);
+    return;
 #endif
-  default: WeightedRowScalar(d, s, n, w); return;
+  default:
+    WeightedRowScalar(d, s, n, w);
+    return;
   }
 }
 

@@ -4,10 +4,10 @@
 // (RAS_BlitRows.cpp) that give exactly the operators' results several pixels at a time.
 #include "raster/RAS_Combine.h"
 
-template <class Op>
-inline void RAS_CombineRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
+template <class Op> inline void RAS_CombineRow(RAS_Pixel* d, const RAS_Pixel* s, int n, int w)
 {
-  for (int i = 0; i < n; ++i) RAS_CombinePixel<Op>(d + i, s[i], w);
+  for (int i = 0; i < n; ++i)
+    RAS_CombinePixel<Op>(d + i, s[i], w);
 }
 
 // RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp over a row.

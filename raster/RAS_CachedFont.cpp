@@ -17,7 +17,10 @@ using RAS_ShapesDetail::Pen;
 constexpr size_t kMaxCacheBytes = size_t(32) << 20;
 
 // Columns kept left of a glyph's pen position in its coverage block.
-int GlyphPad(int lineHeight) { return lineHeight / 4 + 2; }
+int GlyphPad(int lineHeight)
+{
+  return lineHeight / 4 + 2;
+}
 
 // The two scratch bitmaps every font object shares: one to render glyphs in, one to put
 // native text on when the destination has no drawing context. Made on first use and kept
@@ -49,14 +52,16 @@ uint32_t ShimColor(RAS_Pixel c)
   return uint32_t(RAS_GetR(c)) << 16 | uint32_t(RAS_GetG(c)) << 8 | uint32_t(RAS_GetB(c));
 }
 
-
 RAS_Rect Intersect(const RAS_Rect& a, const RAS_Rect& b)
 {
   return RAS_Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                   std::min(a.bottom, b.bottom)};
 }
 
-bool IsEmpty(const RAS_Rect& r) { return r.left >= r.right || r.top >= r.bottom; }
+bool IsEmpty(const RAS_Rect& r)
+{
+  return r.left >= r.right || r.top >= r.bottom;
+}
 
 int ClampInt(long long v)
 {
@@ -87,7 +92,8 @@ int RAS_CachedFont::GetLiveCount()
 
 void RAS_CachedFont::ClearCache()
 {
-  for (int i = 0; i < 128; ++i) mLow[i] = GlyphRec{0, 0, 0, 0, uint32_t(i)};
+  for (int i = 0; i < 128; ++i)
+    mLow[i] = GlyphRec{0, 0, 0, 0, uint32_t(i)};
   mHigh.clear();
   mPixels.clear();
 }
@@ -105,7 +111,8 @@ void RAS_CachedFont::SetFromHFont(SHIM_Font* font, int flags)
   }
   ClearCache();
   if (font && (flags & RAS_FONT_FLAG_PRECALCALL))
-    for (int i = 0; i < 128; ++i) RenderGlyph(&mLow[i]);
+    for (int i = 0; i < 128; ++i)
+      RenderGlyph(&mLow[i]);
 }
 
 RAS_Pixel RAS_CachedFont::SetTextColor(RAS_Pixel color)
@@ -205,7 +212,8 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
   const RAS_Pixel* bits = bmp->getBits();
   const int span = bmp->getRowSpan();
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) cov[size_t(y) * w + x] = uint8_t(RAS_GetR(bits[y * span + x]));
+    for (int x = 0; x < w; ++x)
+      cov[size_t(y) * w + x] = uint8_t(RAS_GetR(bits[y * span + x]));
   if (mFlags & RAS_FONT_FLAG_FX_BLUR)
   {
     // Separable 1-2-1 kernel.
@@ -214,21 +222,26 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
       for (int x = 0; x < w; ++x)
       {
         const uint8_t* r = &cov[size_t(y) * w];
-        tmp[size_t(y) * w + x] = uint8_t((r[std::max(x - 1, 0)] + 2 * r[x] + r[std::min(x + 1, w - 1)]) / 4);
+        tmp[size_t(y) * w + x] =
+            uint8_t((r[std::max(x - 1, 0)] + 2 * r[x] + r[std::min(x + 1, w - 1)]) / 4);
       }
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        cov[size_t(y) * w + x] = uint8_t((tmp[size_t(std::max(y - 1, 0)) * w + x] + 2 * tmp[size_t(y) * w + x] +
-                                          tmp[size_t(std::min(y + 1, h - 1)) * w + x]) / 4);
+        cov[size_t(y) * w + x] =
+            uint8_t((tmp[size_t(std::max(y - 1, 0)) * w + x] + 2 * tmp[size_t(y) * w + x] +
+                     tmp[size_t(std::min(y + 1, h - 1)) * w + x]) /
+                    4);
   }
   if (mFlags & RAS_FONT_FLAG_FX_INVERT)
-    for (uint8_t& c : cov) c = uint8_t(255 - c);
+    for (uint8_t& c : cov)
+      c = uint8_t(255 - c);
 
   int kept = w;
   for (; kept > 0; --kept)
   {
     bool any = false;
-    for (int y = 0; y < h && !any; ++y) any = cov[size_t(y) * w + kept - 1] != 0;
+    for (int y = 0; y < h && !any; ++y)
+      any = cov[size_t(y) * w + kept - 1] != 0;
     if (any) break;
   }
   if (kept == 0) return;
@@ -236,15 +249,18 @@ void RAS_CachedFont::RenderGlyph(GlyphRec* rec)
   // they are, so the caller's pointer to this one remains valid.
   if (mPixels.size() + size_t(kept) * size_t(h) > kMaxCacheBytes)
   {
-    for (GlyphRec& g : mLow) g.offset = 0;
-    for (GlyphRec& g : mHigh) g.offset = 0;
+    for (GlyphRec& g : mLow)
+      g.offset = 0;
+    for (GlyphRec& g : mHigh)
+      g.offset = 0;
     mPixels.clear();
   }
   rec->offset = int(mPixels.size()) + 1;
   rec->width = kept;
   rec->height = h;
   for (int y = 0; y < h; ++y)
-    mPixels.insert(mPixels.end(), cov.begin() + ptrdiff_t(y) * w, cov.begin() + ptrdiff_t(y) * w + kept);
+    mPixels.insert(mPixels.end(), cov.begin() + ptrdiff_t(y) * w,
+                   cov.begin() + ptrdiff_t(y) * w + kept);
 }
 
 bool RAS_CachedFont::UseNative(unsigned int flags) const
@@ -262,7 +278,8 @@ int RAS_CachedFont::DrawText(RAS_IBitmap* bitmap, const char* text, int len, RAS
   if (len < 0) len = int(strnlen(text, 0x7FFFFFFF));
   const bool native = UseNative(flags);
   flags &= 0x7FFFFFFFu;
-  return native ? DrawNative(bitmap, text, len, rect, flags) : DrawCached(bitmap, text, len, rect, flags);
+  return native ? DrawNative(bitmap, text, len, rect, flags)
+                : DrawCached(bitmap, text, len, rect, flags);
 }
 
 int RAS_CachedFont::DrawNative(RAS_IBitmap* bitmap, const char* text, int len, RAS_Rect* rect,
@@ -296,10 +313,14 @@ int RAS_CachedFont::DrawNative(RAS_IBitmap* bitmap, const char* text, int len, R
   // Put the covered area on a scratch bitmap, draw there, and combine it back.
   const long long tw = measured.right - measured.left, th = measured.bottom - measured.top;
   long long bx = rect->left, by = rect->top;
-  if (flags & RAS_DT_CENTER) bx = ((long long)rect->left + rect->right - tw) / 2;
-  else if (flags & RAS_DT_RIGHT) bx = (long long)rect->right - tw;
-  if (flags & RAS_DT_VCENTER) by = ((long long)rect->top + rect->bottom - th) / 2;
-  else if (flags & RAS_DT_BOTTOM) by = (long long)rect->bottom - th;
+  if (flags & RAS_DT_CENTER)
+    bx = ((long long)rect->left + rect->right - tw) / 2;
+  else if (flags & RAS_DT_RIGHT)
+    bx = (long long)rect->right - tw;
+  if (flags & RAS_DT_VCENTER)
+    by = ((long long)rect->top + rect->bottom - th) / 2;
+  else if (flags & RAS_DT_BOTTOM)
+    by = (long long)rect->bottom - th;
   const long long margin = mLineHeight;
   RAS_Rect area{ClampInt(bx - margin), ClampInt(by - margin), ClampInt(bx + tw + margin),
                 ClampInt(by + th + margin)};
@@ -311,8 +332,9 @@ int RAS_CachedFont::DrawNative(RAS_IBitmap* bitmap, const char* text, int len, R
   if (!tmp) return height;
   RAS_Blit(tmp, bitmap, 0, 0, area.left, area.top, aw, ah, 1.0f, RAS_BLEND_COPY);
   SHIM_Surface s{tmp->getBits(), tmp->getRowSpan(), aw, ah};
-  SHIM_Rect shifted{ClampInt((long long)where.left - area.left), ClampInt((long long)where.top - area.top),
-                    ClampInt((long long)where.right - area.left), ClampInt((long long)where.bottom - area.top)};
+  SHIM_Rect shifted{
+      ClampInt((long long)where.left - area.left), ClampInt((long long)where.top - area.top),
+      ClampInt((long long)where.right - area.left), ClampInt((long long)where.bottom - area.top)};
   SHIM_DrawTextOnSurface(&s, &style, text, len, &shifted, shimFlags);
   RAS_Blit(bitmap, tmp, area.left, area.top, 0, 0, aw, ah, mCombineAlpha, RAS_BLEND_COPY);
   return height;
@@ -367,7 +389,8 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
   if (flags & RAS_DT_USEFGALPHA) alpha *= float(RAS_GetA(mTextColor)) / 255.0f;
   Pen pen;
   // The glyph's ink moves the destination toward opaque, whatever the text colour's alpha.
-  const RAS_Pixel ink = RAS_RGBA(RAS_GetR(mTextColor), RAS_GetG(mTextColor), RAS_GetB(mTextColor), 255);
+  const RAS_Pixel ink =
+      RAS_RGBA(RAS_GetR(mTextColor), RAS_GetG(mTextColor), RAS_GetB(mTextColor), 255);
   if (!pen.Setup(bitmap, ink, alpha, mCombineMode)) return height;
 
   RAS_Rect clip{0, 0, pen.rows.width, pen.rows.height};
@@ -375,8 +398,10 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
   if (IsEmpty(clip)) return height;
 
   long long top = rect->top;
-  if (flags & RAS_DT_VCENTER) top = ((long long)rect->top + rect->bottom - height) / 2;
-  else if (flags & RAS_DT_BOTTOM) top = (long long)rect->bottom - height;
+  if (flags & RAS_DT_VCENTER)
+    top = ((long long)rect->top + rect->bottom - height) / 2;
+  else if (flags & RAS_DT_BOTTOM)
+    top = (long long)rect->bottom - height;
   const int pad = GlyphPad(lh);
   for (size_t li = 0; li < lines.size(); ++li)
   {
@@ -384,8 +409,10 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
     const long long y0 = top + (long long)li * lh;
     if (y0 >= clip.bottom || y0 + lh <= clip.top) continue;
     long long x = rect->left;
-    if (flags & RAS_DT_CENTER) x = ((long long)rect->left + rect->right - line.width) / 2;
-    else if (flags & RAS_DT_RIGHT) x = (long long)rect->right - line.width;
+    if (flags & RAS_DT_CENTER)
+      x = ((long long)rect->left + rect->right - line.width) / 2;
+    else if (flags & RAS_DT_RIGHT)
+      x = (long long)rect->right - line.width;
     for (int i = line.begin; i < line.end && x - pad < clip.right;)
     {
       const GlyphRec* g = FindGlyph(UTL_DecodeUtf8(s, line.end, &i));
@@ -393,8 +420,10 @@ int RAS_CachedFont::DrawCached(RAS_IBitmap* bitmap, const char* text, int len, R
       x += g->advance;
       if (g->offset <= 0 || gx + g->width <= clip.left) continue;
       const uint8_t* cov = mPixels.data() + (g->offset - 1);
-      const int xa = int(std::max<long long>(gx, clip.left)), xb = int(std::min<long long>(gx + g->width, clip.right));
-      const int ya = int(std::max<long long>(y0, clip.top)), yb = int(std::min<long long>(y0 + g->height, clip.bottom));
+      const int xa = int(std::max<long long>(gx, clip.left)),
+                xb = int(std::min<long long>(gx + g->width, clip.right));
+      const int ya = int(std::max<long long>(y0, clip.top)),
+                yb = int(std::min<long long>(y0 + g->height, clip.bottom));
       for (int y = ya; y < yb; ++y)
       {
         const uint8_t* c = cov + size_t(y - y0) * size_t(g->width);

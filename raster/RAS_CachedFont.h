@@ -12,17 +12,17 @@
 // Font flags (SetFromHFont).
 enum
 {
-  RAS_FONT_FLAG_PRECALCALL = 0x4,     // render code points 0..127 when the font is set
-  RAS_FONT_FLAG_FX_BLUR = 0x10,       // soften rendered glyphs
-  RAS_FONT_FLAG_FX_INVERT = 0x20,     // invert glyph coverage
-  RAS_FONT_FLAG_OWNS_HFONT = 0x200,   // delete the system font when it is replaced or on exit
-  RAS_FONT_FLAG_FORCE_NATIVE = 0x400  // draw through the shim unless told otherwise
+  RAS_FONT_FLAG_PRECALCALL = 0x4,    // render code points 0..127 when the font is set
+  RAS_FONT_FLAG_FX_BLUR = 0x10,      // soften rendered glyphs
+  RAS_FONT_FLAG_FX_INVERT = 0x20,    // invert glyph coverage
+  RAS_FONT_FLAG_OWNS_HFONT = 0x200,  // delete the system font when it is replaced or on exit
+  RAS_FONT_FLAG_FORCE_NATIVE = 0x400 // draw through the shim unless told otherwise
 };
 
 // Text-drawing flags (DrawText). The low values match the shim's.
 enum
 {
-  RAS_DT_CALCRECT = 0x1,  // measure only
+  RAS_DT_CALCRECT = 0x1, // measure only
   RAS_DT_VCENTER = 0x2,
   RAS_DT_CENTER = 0x4,
   RAS_DT_BOTTOM = 0x10,
@@ -30,7 +30,7 @@ enum
   RAS_DT_SINGLELINE = 0x40,
   RAS_DT_NOPREFIX = 0x80,
   RAS_DT_NOCLIP = 0x100,
-  RAS_DT_USEFGALPHA = 0x40000000  // glyph path, weighted by the text colour's alpha
+  RAS_DT_USEFGALPHA = 0x40000000 // glyph path, weighted by the text colour's alpha
 };
 
 class RAS_IFont
@@ -84,11 +84,11 @@ public:
   // 20 bytes per glyph.
   struct GlyphRec
   {
-    int offset;     // offset in the pixel cache + 1; 0 not rendered yet, -1 empty glyph
-    int width;      // coverage columns kept (trailing empty columns trimmed)
-    int height;     // coverage rows (the line height)
-    int advance;    // pen advance in pixels
-    uint32_t code;  // code point
+    int offset;    // offset in the pixel cache + 1; 0 not rendered yet, -1 empty glyph
+    int width;     // coverage columns kept (trailing empty columns trimmed)
+    int height;    // coverage rows (the line height)
+    int advance;   // pen advance in pixels
+    uint32_t code; // code point
   };
 
 private:
@@ -112,6 +112,6 @@ private:
   int mFlags = 0;
   int mLineHeight = 0;
   GlyphRec mLow[128];
-  std::vector<GlyphRec> mHigh;  // sorted by code point
+  std::vector<GlyphRec> mHigh; // sorted by code point
   std::vector<uint8_t> mPixels;
 };

@@ -10,7 +10,8 @@ struct InverseTable
   int v[256];
   constexpr InverseTable() : v()
   {
-    for (int i = 1; i < 256; ++i) v[i] = 65536 / i - 1;
+    for (int i = 1; i < 256; ++i)
+      v[i] = 65536 / i - 1;
   }
 };
 constexpr InverseTable kInv;
@@ -60,14 +61,26 @@ void RAS_CombinePixelsHSVAdjust::Combine(uint8_t* d, int r, int g, int b, int a,
   int nr, ng, nb;
   switch (sector)
   {
-  case 0: nr = val, ng = t, nb = p; break;
-  case 1: nr = q, ng = val, nb = p; break;
-  case 2: nr = p, ng = val, nb = t; break;
-  case 3: nr = p, ng = q, nb = val; break;
-  case 4: nr = t, ng = p, nb = val; break;
-  default: nr = val, ng = p, nb = q; break;
+  case 0:
+    nr = val, ng = t, nb = p;
+    break;
+  case 1:
+    nr = q, ng = val, nb = p;
+    break;
+  case 2:
+    nr = p, ng = val, nb = t;
+    break;
+  case 3:
+    nr = p, ng = q, nb = val;
+    break;
+  case 4:
+    nr = t, ng = p, nb = val;
+    break;
+  default:
+    nr = val, ng = p, nb = q;
+    break;
   }
-  d[0] = uint8_t(RAS_Clamp255(a));  // fills pass their weight, up to 256, as a
+  d[0] = uint8_t(RAS_Clamp255(a)); // fills pass their weight, up to 256, as a
   d[1] = uint8_t(RAS_Clamp255(nr));
   d[2] = uint8_t(RAS_Clamp255(ng));
   d[3] = uint8_t(RAS_Clamp255(nb));

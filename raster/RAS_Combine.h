@@ -12,7 +12,10 @@
 #include "raster/RAS_Bitmap.h"
 #include "raster/RAS_Raster.h"
 
-inline int RAS_Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int RAS_Clamp255(int v)
+{
+  return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 // D = S for all four bytes. Copy at weight 256.
 struct RAS_CombinePixelsClobberNoClamp
@@ -113,7 +116,10 @@ struct RAS_CombinePixelsHSVAdjust
 };
 
 // Source-alpha weight: w' = w * (a + 1) / 256.
-inline int RAS_SourceAlphaWeight(int w, int a) { return w * (a + 1) / 256; }
+inline int RAS_SourceAlphaWeight(int w, int a)
+{
+  return w * (a + 1) / 256;
+}
 
 // R, G, B: D = S + (D - S) * (256 - w') / 256; A: D = min(255, D + w'). Nothing for a = 0.
 struct RAS_CombinePixelsCopySourceAlphaNoClamp
@@ -205,8 +211,7 @@ struct RAS_CombinePixelsHSVAdjustSourceAlpha
 // Copy: clobber at w = 256, the copy operator for other positive w, nothing below 1; with
 // source alpha its weight-256 form at w = 256. Other operations: nothing at w = 0 or for an
 // unknown low byte. The filter bits are ignored here.
-template <class F>
-inline bool RAS_DispatchCombine(int mode, int w, F&& f)
+template <class F> inline bool RAS_DispatchCombine(int mode, int w, F&& f)
 {
   const bool sa = (mode & RAS_BLEND_USE_SOURCE_ALPHA) != 0;
   switch (mode & RAS_BLEND_MASK)
@@ -266,11 +271,9 @@ inline bool RAS_DispatchCombine(int mode, int w, F&& f)
 }
 
 // Combines one packed pixel's components with operator Op.
-template <class Op>
-inline void RAS_CombinePixel(RAS_Pixel* d, RAS_Pixel s, int w)
+template <class Op> inline void RAS_CombinePixel(RAS_Pixel* d, RAS_Pixel s, int w)
 {
-  Op::Combine(reinterpret_cast<uint8_t*>(d), RAS_GetR(s), RAS_GetG(s), RAS_GetB(s), RAS_GetA(s),
-              w);
+  Op::Combine(reinterpret_cast<uint8_t*>(d), RAS_GetR(s), RAS_GetG(s), RAS_GetB(s), RAS_GetA(s), w);
 }
 
 // The integer weight of a float alpha: (int)(alpha * 256.0), so 1.0 gives 256. Held within

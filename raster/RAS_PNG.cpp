@@ -18,7 +18,10 @@ namespace
 // Larger images are refused before anything is allocated for them.
 const png_uint_32 kMaxSide = 16384;
 
-void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void SilentError(png_structp png, png_const_charp)
+{
+  png_longjmp(png, 1);
+}
 void SilentWarning(png_structp, png_const_charp) {}
 
 struct MemoryInput
@@ -41,8 +44,8 @@ struct Decode
   png_structp png = nullptr;
   png_infop info = nullptr;
   png_bytep* rows = nullptr;
-  RAS_IBitmap* target = nullptr;   // the given bitmap, or the one made here
-  RAS_IBitmap* created = nullptr;  // made here, deleted on failure
+  RAS_IBitmap* target = nullptr;  // the given bitmap, or the one made here
+  RAS_IBitmap* created = nullptr; // made here, deleted on failure
 };
 
 // Runs the whole decode; false on any libpng error. Resources go into st.
@@ -97,7 +100,8 @@ bool DecodeJmp(Decode* st, FILE* fp, MemoryInput* mem)
 
   st->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * size_t(h)));
   if (!st->rows) return false;
-  for (int y = 0; y < h; ++y) st->rows[y] = reinterpret_cast<png_bytep>(acc.Row(y));
+  for (int y = 0; y < h; ++y)
+    st->rows[y] = reinterpret_cast<png_bytep>(acc.Row(y));
   png_read_image(st->png, st->rows);
   return true;
 }
@@ -155,10 +159,11 @@ bool EncodeJmp(Encode* st, FILE* fp, const RAS_RowAccess& acc)
                PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(st->png, st->info);
-  png_set_swap_alpha(st->png);  // our A, R, G, B bytes become the file's R, G, B, A
+  png_set_swap_alpha(st->png); // our A, R, G, B bytes become the file's R, G, B, A
   st->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * size_t(acc.height)));
   if (!st->rows) return false;
-  for (int y = 0; y < acc.height; ++y) st->rows[y] = reinterpret_cast<png_bytep>(acc.Row(y));
+  for (int y = 0; y < acc.height; ++y)
+    st->rows[y] = reinterpret_cast<png_bytep>(acc.Row(y));
   png_write_image(st->png, st->rows);
   png_write_end(st->png, nullptr);
   return true;
@@ -187,7 +192,8 @@ namespace
 bool HasPngExtension(const char* filename)
 {
   const char* p = filename + std::strlen(filename);
-  while (p > filename && p[-1] != '.' && p[-1] != '/' && p[-1] != '\\') --p;
+  while (p > filename && p[-1] != '.' && p[-1] != '/' && p[-1] != '\\')
+    --p;
   if (p == filename) return false;
   --p;
   const char* ext = ".png";
@@ -211,10 +217,7 @@ struct LoaderList
 {
   RAS_ImageLoader items[8];
   int count = 0;
-  LoaderList()
-  {
-    items[count++] = RAS_ImageLoader{LoadPngImage, "PNG files (*.PNG)\0*.PNG\0"};
-  }
+  LoaderList() { items[count++] = RAS_ImageLoader{LoadPngImage, "PNG files (*.PNG)\0*.PNG\0"}; }
 };
 
 // Filled on first use, so it is complete whatever order static constructors run in.
@@ -225,7 +228,10 @@ LoaderList& Loaders()
 }
 } // namespace
 
-int RAS_GetImageLoaderCount() { return Loaders().count; }
+int RAS_GetImageLoaderCount()
+{
+  return Loaders().count;
+}
 
 const RAS_ImageLoader* RAS_GetImageLoader(int idx)
 {

@@ -9,7 +9,7 @@
 // The blend mode word.
 enum
 {
-  RAS_BLEND_MASK = 0xFF,  // low byte: the operation
+  RAS_BLEND_MASK = 0xFF, // low byte: the operation
   RAS_BLEND_COPY = 0,
   RAS_BLEND_ADD = 1,
   RAS_BLEND_COLORDODGE = 2,
@@ -20,14 +20,14 @@ enum
   RAS_BLEND_CHANNEL_COPY = 0xF0,
 
   RAS_BLEND_FILTER_MASK = 0xFF00,
-  RAS_BLEND_FILTER_BILINEAR = 0x100,  // scaled and rotated blits; 0 is nearest
+  RAS_BLEND_FILTER_BILINEAR = 0x100, // scaled and rotated blits; 0 is nearest
 
-  RAS_BLEND_USE_SOURCE_ALPHA = 0x10000  // weight scaled by the source (or fill colour) alpha
+  RAS_BLEND_USE_SOURCE_ALPHA = 0x10000 // weight scaled by the source (or fill colour) alpha
 };
 
 // Combines the source rectangle (srcx, srcy, srcw, srch) into dest at (dstx, dsty).
-void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int srcx, int srcy,
-              int srcw, int srch, float alpha, int mode);
+void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw,
+              int srch, float alpha, int mode);
 // The same with the source rectangle as edges; a null rectangle means the whole source.
 void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, const RAS_Rect* srcrect,
               float alpha, int mode);
@@ -51,8 +51,7 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
 void RAS_FillRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel color, float alpha,
                   int mode);
 // Each pixel of the rectangle becomes (pixel & mask) | orbits.
-void RAS_ClearRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel mask,
-                   RAS_Pixel orbits);
+void RAS_ClearRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel mask, RAS_Pixel orbits);
 
 // 0 outside the bitmap.
 RAS_Pixel RAS_GetPixel(RAS_IBitmap* bmp, int x, int y);

@@ -34,8 +34,8 @@ void RotateRows(const RAS_RowAccess s, RAS_Pixel* drow, ptrdiff_t dstride, int d
       if (ix < k.lox || ix >= k.hix || iy < k.loy || iy >= k.hiy) continue;
       RAS_Sample c;
       if (Bilinear)
-        c = RAS_SampleBilinear(s, int(ix), int(iy), int(px & 0xFFFF), int(py & 0xFFFF), ix + 1 < k.hix,
-                               iy + 1 < k.hiy);
+        c = RAS_SampleBilinear(s, int(ix), int(iy), int(px & 0xFFFF), int(py & 0xFFFF),
+                               ix + 1 < k.hix, iy + 1 < k.hiy);
       else
         c = RAS_SampleOf(s.Row(int(iy))[ix]);
       RAS_Pixel out = drow[i];
@@ -48,8 +48,7 @@ void RotateRows(const RAS_RowAccess s, RAS_Pixel* drow, ptrdiff_t dstride, int d
 
 void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
                      double srcx, double srcy, double srcw, double srch, double angle,
-                     bool cliptosourcerect, float alpha, int mode, double rotxcent,
-                     double rotycent)
+                     bool cliptosourcerect, float alpha, int mode, double rotxcent, double rotycent)
 {
   if (!dest || !src || dstw == 0 || dsth == 0) return;
   const double kLimit = double(1 << 24);
@@ -115,7 +114,8 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   // Every position the walk reaches must fit 64-bit fixed point.
   const double cols = double(skipx + dw), rows = double(skipy + dh);
   const double reach = (std::fabs(x0) + std::fabs(y0) + (std::fabs(dsdx) + std::fabs(dtdx)) * cols +
-                        (std::fabs(dsdy) + std::fabs(dtdy)) * rows) * 65536.0;
+                        (std::fabs(dsdy) + std::fabs(dtdy)) * rows) *
+                       65536.0;
   if (reach > 1e18) return;
 
   const int64_t fdsdx = int64_t(dsdx * 65536.0), fdtdx = int64_t(dtdx * 65536.0);
@@ -126,12 +126,14 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   const int w = RAS_Weight(alpha);
 
   const Walk walk{fx0, fy0, fdsdx, fdtdx, fdsdy, fdtdy, lox, loy, hix, hiy};
-  RAS_DispatchCombine(mode, w, [&](auto op) {
-    using Op = decltype(op);
-    RAS_Pixel* drow = d.Row(int(dy)) + dx;
-    if (bilinear)
-      RotateRows<Op, true>(s, drow, d.stride, int(dw), int(dh), walk, w);
-    else
-      RotateRows<Op, false>(s, drow, d.stride, int(dw), int(dh), walk, w);
-  });
+  RAS_DispatchCombine(mode, w,
+                      [&](auto op)
+                      {
+                        using Op = decltype(op);
+                        RAS_Pixel* drow = d.Row(int(dy)) + dx;
+                        if (bilinear)
+                          RotateRows<Op, true>(s, drow, d.stride, int(dw), int(dh), walk, w);
+                        else
+                          RotateRows<Op, false>(s, drow, d.stride, int(dw), int(dh), walk, w);
+                      });
 }

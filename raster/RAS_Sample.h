@@ -53,10 +53,10 @@ RAS_FORCE_INLINE RAS_Sample RAS_SampleBilinear(const RAS_RowAccess& s, int x, in
     const uint64_t w11 = (uint64_t(fx) * uint64_t(fy)) >> 16;
     const uint64_t w10 = uint64_t(fx) - w11, w01 = uint64_t(fy) - w11;
     const uint64_t w00 = 65536u - uint64_t(fx) - uint64_t(fy) + w11;
-    const uint64_t ag = RAS_SpreadAG(p00) * w00 + RAS_SpreadAG(p10) * w10 + RAS_SpreadAG(p01) * w01 +
-                        RAS_SpreadAG(p11) * w11;
-    const uint64_t rb = RAS_SpreadRB(p00) * w00 + RAS_SpreadRB(p10) * w10 + RAS_SpreadRB(p01) * w01 +
-                        RAS_SpreadRB(p11) * w11;
+    const uint64_t ag = RAS_SpreadAG(p00) * w00 + RAS_SpreadAG(p10) * w10 +
+                        RAS_SpreadAG(p01) * w01 + RAS_SpreadAG(p11) * w11;
+    const uint64_t rb = RAS_SpreadRB(p00) * w00 + RAS_SpreadRB(p10) * w10 +
+                        RAS_SpreadRB(p01) * w01 + RAS_SpreadRB(p11) * w11;
     return RAS_Unspread(ag, rb);
   }
   if (hasRight || hasBelow)

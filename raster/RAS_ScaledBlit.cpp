@@ -95,7 +95,8 @@ void ScaleRows(const RAS_RowAccess s, RAS_Pixel* drow, ptrdiff_t dstride, const 
       if (Sampling == kBox)
         c = BoxMean(s, tx.pos, ty.pos, radius, limx, limy);
       else if (Sampling == kBilinear)
-        c = RAS_SampleBilinear(s, tx.pos, ty.pos, tx.frac, ty.frac, tx.pos + 1 < limx, ty.pos + 1 < limy);
+        c = RAS_SampleBilinear(s, tx.pos, ty.pos, tx.frac, ty.frac, tx.pos + 1 < limx,
+                               ty.pos + 1 < limy);
       else
         c = RAS_SampleOf(s.Row(ty.pos)[tx.pos]);
       RAS_Pixel px = drow[i];
@@ -110,8 +111,7 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
                     double srcx, double srcy, double srcw, double srch, float alpha, int mode)
 {
   if (alpha == 0.0f || !dest || !src || dstw == 0 || dsth == 0) return;
-  if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) ||
-      !std::isfinite(srch))
+  if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) || !std::isfinite(srch))
     return;
   // Beyond this the int conversions below would be undefined; no bitmap is that large.
   const double kLimit = double(1 << 24);
@@ -152,7 +152,7 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
   {
     dx += dw;
     dw = -dw;
-    sx = srcx + srcw + stepx;  // the step is negative now
+    sx = srcx + srcw + stepx; // the step is negative now
   }
   if (dh < 0)
   {
@@ -198,21 +198,26 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
 
   const bool reduce = bilinear && std::fabs(stepx) >= 1.7 && std::fabs(stepy) >= 1.7;
   const int radius = (fstepx > 0x30000 || fstepy > 0x30000) ? 2 : 1;
-  RAS_DispatchCombine(mode, w, [&](auto op) {
-    using Op = decltype(op);
-    const int sampling = reduce ? kBox : (bilinear ? kBilinear : kNearest);
-    RAS_Pixel* drow = d.Row(int(dy)) + dx;
-    switch (sampling)
-    {
-    case kBox:
-      ScaleRows<Op, kBox>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
-      break;
-    case kBilinear:
-      ScaleRows<Op, kBilinear>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
-      break;
-    default:
-      ScaleRows<Op, kNearest>(s, drow, d.stride, cols.data(), rows.data(), int(dw), int(dh), limx, limy, radius, w);
-      break;
-    }
-  });
+  RAS_DispatchCombine(mode, w,
+                      [&](auto op)
+                      {
+                        using Op = decltype(op);
+                        const int sampling = reduce ? kBox : (bilinear ? kBilinear : kNearest);
+                        RAS_Pixel* drow = d.Row(int(dy)) + dx;
+                        switch (sampling)
+                        {
+                        case kBox:
+                          ScaleRows<Op, kBox>(s, drow, d.stride, cols.data(), rows.data(), int(dw),
+                                              int(dh), limx, limy, radius, w);
+                          break;
+                        case kBilinear:
+                          ScaleRows<Op, kBilinear>(s, drow, d.stride, cols.data(), rows.data(),
+                                                   int(dw), int(dh), limx, limy, radius, w);
+                          break;
+                        default:
+                          ScaleRows<Op, kNearest>(s, drow, d.stride, cols.data(), rows.data(),
+                                                  int(dw), int(dh), limx, limy, radius, w);
+                          break;
+                        }
+                      });
 }

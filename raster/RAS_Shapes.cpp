@@ -27,12 +27,17 @@ struct Box
 // coordinates are exact. False when nothing of it is inside.
 bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double xmax, double ymax)
 {
-  auto code = [&](double x, double y) {
+  auto code = [&](double x, double y)
+  {
     int c = 0;
-    if (x < 0) c |= 1;
-    else if (x > xmax) c |= 2;
-    if (y < 0) c |= 4;
-    else if (y > ymax) c |= 8;
+    if (x < 0)
+      c |= 1;
+    else if (x > xmax)
+      c |= 2;
+    if (y < 0)
+      c |= 4;
+    else if (y > ymax)
+      c |= 8;
     return c;
   };
   // Every pass puts one end on a box edge; four per end suffice.
@@ -44,12 +49,18 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double xmax, do
     const int c = c1 ? c1 : c2;
     double x, y;
     // The other end lies on the inner side of the chosen edge, so the divisor is non-zero.
-    if (c & 4) y = 0, x = x1 + (x2 - x1) * (0 - y1) / (y2 - y1);
-    else if (c & 8) y = ymax, x = x1 + (x2 - x1) * (ymax - y1) / (y2 - y1);
-    else if (c & 2) x = xmax, y = y1 + (y2 - y1) * (xmax - x1) / (x2 - x1);
-    else x = 0, y = y1 + (y2 - y1) * (0 - x1) / (x2 - x1);
-    if (c == c1) x1 = x, y1 = y;
-    else x2 = x, y2 = y;
+    if (c & 4)
+      y = 0, x = x1 + (x2 - x1) * (0 - y1) / (y2 - y1);
+    else if (c & 8)
+      y = ymax, x = x1 + (x2 - x1) * (ymax - y1) / (y2 - y1);
+    else if (c & 2)
+      x = xmax, y = y1 + (y2 - y1) * (xmax - x1) / (x2 - x1);
+    else
+      x = 0, y = y1 + (y2 - y1) * (0 - x1) / (x2 - x1);
+    if (c == c1)
+      x1 = x, y1 = y;
+    else
+      x2 = x, y2 = y;
   }
   return !(code(x1, y1) | code(x2, y2));
 }
@@ -83,7 +94,8 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
   }
   if (x1 == x2)
   {
-    for (int y = std::min(y1, y2), ye = std::max(y1, y2); y <= ye; ++y) pen.Put(x1, y, w);
+    for (int y = std::min(y1, y2), ye = std::max(y1, y2); y <= ye; ++y)
+      pen.Put(x1, y, w);
     return;
   }
 
@@ -125,9 +137,12 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
   const int min1 = xMajor ? y1 : x1, min2 = xMajor ? y2 : x2;
   const int minLimit = xMajor ? ymax : xmax;
   const int64_t step = (int64_t(xMajor ? ady : adx) << 16) / n * smin;
-  auto put = [&](int major, int minor, int wt) {
-    if (xMajor) pen.Put(major, minor, wt);
-    else pen.Put(minor, major, wt);
+  auto put = [&](int major, int minor, int wt)
+  {
+    if (xMajor)
+      pen.Put(major, minor, wt);
+    else
+      pen.Put(minor, major, wt);
   };
   put(maj1, min1, w);
   put(maj2, min2, w);
@@ -136,37 +151,43 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
   // anti-aliasing, weighs at most 255: one operator serves them all.
   const ptrdiff_t minStride = xMajor ? pen.rows.stride : 1;
   RAS_Pixel* const origin = pen.rows.Row(0);
-  auto at = [&](int major, int minor) {
+  auto at = [&](int major, int minor)
+  {
     return xMajor ? origin + ptrdiff_t(minor) * minStride + major
                   : origin + ptrdiff_t(major) * pen.rows.stride + minor;
   };
-  RAS_DispatchCombine(mode, aa ? 255 : w, [&](auto op) {
-    using Op = decltype(op);
-    auto blend = [&](RAS_Pixel* p, int wt) {
-      if (wt > 0) Op::Combine(reinterpret_cast<uint8_t*>(p), pen.r, pen.g, pen.b, pen.a, wt);
-    };
-    for (int i = 1; 2 * i <= n; ++i)
-    {
-      const bool middle = 2 * i == n;
-      const int64_t posA = (int64_t(min1) << 16) + step * i;
-      const int64_t posB = (int64_t(min2) << 16) - step * i;
-      const int majA = maj1 + smaj * i, majB = maj2 - smaj * i;
-      if (!aa)
-      {
-        blend(at(majA, int((posA + 0x8000) >> 16)), w);
-        if (!middle) blend(at(majB, int((posB + 0x8000) >> 16)), w);
-        continue;
-      }
-      for (int k = 0; k < (middle ? 1 : 2); ++k)
-      {
-        const int64_t pos = k ? posB : posA;
-        const int ip = int(pos >> 16), f = int((pos >> 8) & 0xFF);
-        RAS_Pixel* p = at(k ? majB : majA, ip);
-        blend(p, (255 - f) * w / 256);
-        if (f && ip + 1 <= minLimit) blend(p + minStride, f * w / 256);
-      }
-    }
-  });
+  RAS_DispatchCombine(mode, aa ? 255 : w,
+                      [&](auto op)
+                      {
+                        using Op = decltype(op);
+                        auto blend = [&](RAS_Pixel* p, int wt)
+                        {
+                          if (wt > 0)
+                            Op::Combine(reinterpret_cast<uint8_t*>(p), pen.r, pen.g, pen.b, pen.a,
+                                        wt);
+                        };
+                        for (int i = 1; 2 * i <= n; ++i)
+                        {
+                          const bool middle = 2 * i == n;
+                          const int64_t posA = (int64_t(min1) << 16) + step * i;
+                          const int64_t posB = (int64_t(min2) << 16) - step * i;
+                          const int majA = maj1 + smaj * i, majB = maj2 - smaj * i;
+                          if (!aa)
+                          {
+                            blend(at(majA, int((posA + 0x8000) >> 16)), w);
+                            if (!middle) blend(at(majB, int((posB + 0x8000) >> 16)), w);
+                            continue;
+                          }
+                          for (int k = 0; k < (middle ? 1 : 2); ++k)
+                          {
+                            const int64_t pos = k ? posB : posA;
+                            const int ip = int(pos >> 16), f = int((pos >> 8) & 0xFF);
+                            RAS_Pixel* p = at(k ? majB : majA, ip);
+                            blend(p, (255 - f) * w / 256);
+                            if (f && ip + 1 <= minLimit) blend(p + minStride, f * w / 256);
+                          }
+                        }
+                      });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -177,110 +198,72 @@ namespace
 
 // Outline masks for small radii: a one-pixel ring of that radius, (2r + 1) pixels square.
 const uint8_t kAA_1_5[16] = {
-  0x4F, 0xFF, 0xFF, 0x4F,
-  0xFF, 0x0F, 0x0F, 0xFF,
-  0xFF, 0x0F, 0x0F, 0xFF,
-  0x4F, 0xFF, 0xFF, 0x4F,
+    0x4F, 0xFF, 0xFF, 0x4F, 0xFF, 0x0F, 0x0F, 0xFF, 0xFF, 0x0F, 0x0F, 0xFF, 0x4F, 0xFF, 0xFF, 0x4F,
 };
 const uint8_t kPlain_1_5[16] = {
-  0x00, 0xFF, 0xFF, 0x00,
-  0xFF, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0xFF,
-  0x00, 0xFF, 0xFF, 0x00,
+    0x00, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0xFF, 0x00,
 };
 const uint8_t kAA_2[25] = {
-  0x05, 0xD8, 0xFF, 0xD8, 0x05,
-  0xD8, 0x74, 0x00, 0x74, 0xD8,
-  0xFF, 0x00, 0x00, 0x00, 0xFF,
-  0xD8, 0x74, 0x00, 0x74, 0xD8,
-  0x05, 0xD8, 0xFF, 0xD8, 0x05,
+    0x05, 0xD8, 0xFF, 0xD8, 0x05, 0xD8, 0x74, 0x00, 0x74, 0xD8, 0xFF, 0x00, 0x00,
+    0x00, 0xFF, 0xD8, 0x74, 0x00, 0x74, 0xD8, 0x05, 0xD8, 0xFF, 0xD8, 0x05,
 };
 const uint8_t kPlain_2[25] = {
-  0x00, 0xFF, 0xFF, 0xFF, 0x00,
-  0xFF, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0xFF,
-  0x00, 0xFF, 0xFF, 0xFF, 0x00,
+    0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00,
+    0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00,
 };
 // Radius 2.5
 const uint8_t kAA_2_5[36] = {
-  0x00, 0x97, 0xFF, 0xFF, 0x97, 0x00,
-  0x97, 0xBD, 0x00, 0x00, 0xBD, 0x97,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0x97, 0xBD, 0x00, 0x00, 0xBD, 0x97,
-  0x00, 0x97, 0xFF, 0xFF, 0x97, 0x00,
+    0x00, 0x97, 0xFF, 0xFF, 0x97, 0x00, 0x97, 0xBD, 0x00, 0x00, 0xBD, 0x97,
+    0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
+    0x97, 0xBD, 0x00, 0x00, 0xBD, 0x97, 0x00, 0x97, 0xFF, 0xFF, 0x97, 0x00,
 };
 const uint8_t kPlain_2_5[36] = {
-  0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
-  0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
-  0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
+    0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
+    0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,
+    0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
 };
 // Radius 3
 const uint8_t kAA_3[49] = {
-  0x00, 0x4D, 0xF2, 0xFF, 0xF2, 0x4D, 0x00,
-  0x4D, 0xF8, 0x25, 0x00, 0x25, 0xF8, 0x4D,
-  0xF2, 0x25, 0x00, 0x00, 0x00, 0x25, 0xF2,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xF2, 0x25, 0x00, 0x00, 0x00, 0x25, 0xF2,
-  0x4D, 0xF8, 0x25, 0x00, 0x25, 0xF8, 0x4D,
-  0x00, 0x4D, 0xF2, 0xFF, 0xF2, 0x4D, 0x00,
+    0x00, 0x4D, 0xF2, 0xFF, 0xF2, 0x4D, 0x00, 0x4D, 0xF8, 0x25, 0x00, 0x25, 0xF8,
+    0x4D, 0xF2, 0x25, 0x00, 0x00, 0x00, 0x25, 0xF2, 0xFF, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0xFF, 0xF2, 0x25, 0x00, 0x00, 0x00, 0x25, 0xF2, 0x4D, 0xF8, 0x25, 0x00,
+    0x25, 0xF8, 0x4D, 0x00, 0x4D, 0xF2, 0xFF, 0xF2, 0x4D, 0x00,
 };
 const uint8_t kPlain_3[49] = {
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
-  0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00,
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF,
+    0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00,
+    0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
 };
 // Radius 3.5
 const uint8_t kAA_3_5[64] = {
-  0x00, 0x0D, 0xC2, 0xFF, 0xFF, 0xC2, 0x0D, 0x00,
-  0x0D, 0xFF, 0x66, 0x00, 0x00, 0x66, 0xFF, 0x0D,
-  0xC2, 0x66, 0x00, 0x00, 0x00, 0x00, 0x66, 0xC2,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xC2, 0x66, 0x00, 0x00, 0x00, 0x00, 0x66, 0xC2,
-  0x0D, 0xFF, 0x66, 0x00, 0x00, 0x66, 0xFF, 0x0D,
-  0x00, 0x0D, 0xC2, 0xFF, 0xFF, 0xC2, 0x0D, 0x00,
+    0x00, 0x0D, 0xC2, 0xFF, 0xFF, 0xC2, 0x0D, 0x00, 0x0D, 0xFF, 0x66, 0x00, 0x00, 0x66, 0xFF, 0x0D,
+    0xC2, 0x66, 0x00, 0x00, 0x00, 0x00, 0x66, 0xC2, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
+    0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xC2, 0x66, 0x00, 0x00, 0x00, 0x00, 0x66, 0xC2,
+    0x0D, 0xFF, 0x66, 0x00, 0x00, 0x66, 0xFF, 0x0D, 0x00, 0x0D, 0xC2, 0xFF, 0xFF, 0xC2, 0x0D, 0x00,
 };
 const uint8_t kPlain_3_5[64] = {
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
-  0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00,
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00,
+    0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
+    0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
+    0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
 };
 // Radius 4
 const uint8_t kAA_4[81] = {
-  0x00, 0x00, 0x85, 0xFE, 0xFF, 0xFE, 0x85, 0x00, 0x00,
-  0x00, 0xDF, 0xB1, 0x0C, 0x00, 0x0C, 0xB1, 0xDF, 0x00,
-  0x85, 0xB1, 0x00, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x85,
-  0xFE, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0xFE,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFE, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0xFE,
-  0x85, 0xB1, 0x00, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x85,
-  0x00, 0xDF, 0xB1, 0x0C, 0x00, 0x0C, 0xB1, 0xDF, 0x00,
-  0x00, 0x00, 0x85, 0xFE, 0xFF, 0xFE, 0x85, 0x00, 0x00,
+    0x00, 0x00, 0x85, 0xFE, 0xFF, 0xFE, 0x85, 0x00, 0x00, 0x00, 0xDF, 0xB1, 0x0C, 0x00,
+    0x0C, 0xB1, 0xDF, 0x00, 0x85, 0xB1, 0x00, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x85, 0xFE,
+    0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0xFE, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xFE, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0xFE, 0x85, 0xB1,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x85, 0x00, 0xDF, 0xB1, 0x0C, 0x00, 0x0C, 0xB1,
+    0xDF, 0x00, 0x00, 0x00, 0x85, 0xFE, 0xFF, 0xFE, 0x85, 0x00, 0x00,
 };
 const uint8_t kPlain_4[81] = {
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
-  0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00,
-  0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF,
-  0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-  0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00,
-  0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00,
+    0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF,
+    0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
 };
 
 struct Mask
@@ -291,26 +274,25 @@ struct Mask
   const uint8_t* plain;
 };
 const Mask kMasks[] = {
-  {1.5f, 4, kAA_1_5, kPlain_1_5}, {2.0f, 5, kAA_2, kPlain_2},       {2.5f, 6, kAA_2_5, kPlain_2_5},
-  {3.0f, 7, kAA_3, kPlain_3},       {3.5f, 8, kAA_3_5, kPlain_3_5}, {4.0f, 9, kAA_4, kPlain_4},
+    {1.5f, 4, kAA_1_5, kPlain_1_5}, {2.0f, 5, kAA_2, kPlain_2},     {2.5f, 6, kAA_2_5, kPlain_2_5},
+    {3.0f, 7, kAA_3, kPlain_3},     {3.5f, 8, kAA_3_5, kPlain_3_5}, {4.0f, 9, kAA_4, kPlain_4},
 };
 
 // Beyond these a circle either cannot touch any bitmap or would take seconds to trace.
-constexpr double kMaxCoord = 1073741824.0;  // 2^30
-constexpr double kMaxRadius = 16777216.0;   // 2^24
+constexpr double kMaxCoord = 1073741824.0; // 2^30
+constexpr double kMaxRadius = 16777216.0;  // 2^24
 
 struct CircleGeom
 {
-  int cx, cy;  // centre rounded: (int)(c + 0.5)
-  double r;    // unrounded radius (anti-aliased tracing)
-  int ri;      // (int)(r + 0.5)
+  int cx, cy; // centre rounded: (int)(c + 0.5)
+  double r;   // unrounded radius (anti-aliased tracing)
+  int ri;     // (int)(r + 0.5)
 };
 
 // False for a radius or centre that cannot be drawn, or a circle entirely outside clip.
 bool PrepareCircle(float cx, float cy, float r, const Box& clip, CircleGeom* g)
 {
-  if (!(r >= 0) || r > kMaxRadius || !(std::fabs(cx) <= kMaxCoord) ||
-      !(std::fabs(cy) <= kMaxCoord))
+  if (!(r >= 0) || r > kMaxRadius || !(std::fabs(cx) <= kMaxCoord) || !(std::fabs(cy) <= kMaxCoord))
     return false;
   g->cx = int(double(cx) + 0.5);
   g->cy = int(double(cy) + 0.5);
@@ -445,7 +427,8 @@ void AACircle(const ClipPen& cp, const CircleGeom& g, bool fill)
 {
   const int w = cp.pen.w;
   int64_t X = 0;
-  while (AAHeight(g.r, X + 1) >= 0) ++X;
+  while (AAHeight(g.r, X + 1) >= 0)
+    ++X;
   for (int64_t x = 0; x <= X; ++x)
   {
     const double y = AAHeight(g.r, x);
@@ -494,12 +477,18 @@ void AACircle(const ClipPen& cp, const CircleGeom& g, bool fill)
 void TraceCircle(const Pen& pen, const Box& box, const CircleGeom& g, bool aa, bool fill)
 {
   const ClipPen cp{pen, box};
-  if (aa) AACircle(cp, g, fill);
-  else if (fill) PlainFill(cp, g);
-  else PlainOutline(cp, g);
+  if (aa)
+    AACircle(cp, g, fill);
+  else if (fill)
+    PlainFill(cp, g);
+  else
+    PlainOutline(cp, g);
 }
 
-Box BitmapBox(const Pen& pen) { return Box{0, 0, pen.rows.width - 1, pen.rows.height - 1}; }
+Box BitmapBox(const Pen& pen)
+{
+  return Box{0, 0, pen.rows.width - 1, pen.rows.height - 1};
+}
 
 } // namespace
 
@@ -511,8 +500,8 @@ void RAS_Circle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color,
   {
     if (r != m.radius) continue;
     if (!(std::fabs(cx) <= kMaxCoord) || !(std::fabs(cy) <= kMaxCoord)) return;
-    RAS_DrawGlyph(dest, int(cx - r), int(cy - r), color, aa ? m.aa : m.plain, m.size, m.size,
-                  alpha, mode);
+    RAS_DrawGlyph(dest, int(cx - r), int(cy - r), color, aa ? m.aa : m.plain, m.size, m.size, alpha,
+                  mode);
     return;
   }
   Pen pen;
@@ -522,8 +511,8 @@ void RAS_Circle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color,
   if (PrepareCircle(cx, cy, r, box, &g)) TraceCircle(pen, box, g, aa, false);
 }
 
-void RAS_FillCircle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color,
-                    float alpha, int mode, bool aa)
+void RAS_FillCircle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color, float alpha,
+                    int mode, bool aa)
 {
   Pen pen;
   if (!pen.Setup(dest, color, alpha, mode)) return;
@@ -600,7 +589,8 @@ void RAS_DrawRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel color
   if (x1 < x0) std::swap(x0, x1);
   if (y1 < y0) std::swap(y0, y1);
   const Box b = BitmapBox(pen);
-  auto hline = [&](int64_t yy) {
+  auto hline = [&](int64_t yy)
+  {
     if (yy >= b.y0 && yy <= b.y1)
       pen.HSpan(int(yy), ClampToInt(std::max<int64_t>(x0, -1)),
                 ClampToInt(std::min<int64_t>(x1, b.x1 + 1)), pen.w, Pen::kFastQuarters);
@@ -615,8 +605,8 @@ void RAS_DrawRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel color
   }
 }
 
-void RAS_RoundRect(RAS_IBitmap* dest, int x, int y, int w, int h, int cornerradius,
-                   RAS_Pixel color, float alpha, int mode, bool aa)
+void RAS_RoundRect(RAS_IBitmap* dest, int x, int y, int w, int h, int cornerradius, RAS_Pixel color,
+                   float alpha, int mode, bool aa)
 {
   const int r = std::min(cornerradius, std::min(w / 2, h / 2));
   if (cornerradius <= 0 || r < 2)
@@ -625,7 +615,8 @@ void RAS_RoundRect(RAS_IBitmap* dest, int x, int y, int w, int h, int cornerradi
     return;
   }
   const int64_t L = x, T = y, R = int64_t(x) + w, B = int64_t(y) + h;
-  auto line = [&](int64_t xa, int64_t ya, int64_t xb, int64_t yb) {
+  auto line = [&](int64_t xa, int64_t ya, int64_t xb, int64_t yb)
+  {
     RAS_Line(dest, ClampToInt(xa), ClampToInt(ya), ClampToInt(xb), ClampToInt(yb), color, alpha,
              mode, aa);
   };
@@ -658,7 +649,7 @@ int64_t EdgeX(const Pt& a, const Pt& b, int64_t y)
   const __int128 num = __int128(b.x - a.x) * (y - a.y) * 2 + (b.y - a.y);
   const __int128 den = __int128(b.y - a.y) * 2;
   __int128 q = num / den;
-  if ((num % den != 0) && ((num < 0) != (den < 0))) --q;  // floor division
+  if ((num % den != 0) && ((num < 0) != (den < 0))) --q; // floor division
   return a.x + int64_t(q);
 }
 
@@ -672,17 +663,22 @@ struct ChainWalker
   // False when the chain does not reach row y.
   bool Range(int64_t y, int64_t* lo, int64_t* hi)
   {
-    while (idx + 1 < n && c[idx + 1].y < y) ++idx;
+    while (idx + 1 < n && c[idx + 1].y < y)
+      ++idx;
     bool any = false;
     for (int j = idx; j + 1 < n && c[j].y <= y; ++j)
     {
       const Pt &a = c[j], &b = c[j + 1];
       if (b.y < y) continue;
       int64_t xa, xb;
-      if (a.y == b.y) xa = a.x, xb = b.x;
-      else xa = xb = EdgeX(a, b, y);
-      if (!any) *lo = std::min(xa, xb), *hi = std::max(xa, xb);
-      else *lo = std::min({*lo, xa, xb}), *hi = std::max({*hi, xa, xb});
+      if (a.y == b.y)
+        xa = a.x, xb = b.x;
+      else
+        xa = xb = EdgeX(a, b, y);
+      if (!any)
+        *lo = std::min(xa, xb), *hi = std::max(xa, xb);
+      else
+        *lo = std::min({*lo, xa, xb}), *hi = std::max({*hi, xa, xb});
       any = true;
     }
     return any;
@@ -691,8 +687,8 @@ struct ChainWalker
 
 } // namespace
 
-void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int n,
-                           RAS_Pixel color, float alpha, int mode)
+void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int n, RAS_Pixel color,
+                           float alpha, int mode)
 {
   if (!xs || !ys || n < 3) return;
   Pen pen;
@@ -706,8 +702,10 @@ void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int 
     heap.resize(size_t(n));
     pts = heap.data();
   }
-  for (int i = 0; i < n; ++i) pts[i] = Pt{xs[i], ys[i]};
-  std::sort(pts, pts + n, [](const Pt& a, const Pt& b) { return a.y < b.y || (a.y == b.y && a.x < b.x); });
+  for (int i = 0; i < n; ++i)
+    pts[i] = Pt{xs[i], ys[i]};
+  std::sort(pts, pts + n,
+            [](const Pt& a, const Pt& b) { return a.y < b.y || (a.y == b.y && a.x < b.x); });
 
   // Split the points by the side of the top-to-bottom diagonal they lie on; each side, top
   // and bottom included, is a chain sorted by y.
@@ -726,15 +724,18 @@ void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int 
   left.push_back(bottom);
   right.push_back(bottom);
 
-  const int64_t y0 = std::max<int64_t>(top.y, 0), y1 = std::min<int64_t>(bottom.y, pen.rows.height - 1);
+  const int64_t y0 = std::max<int64_t>(top.y, 0),
+                y1 = std::min<int64_t>(bottom.y, pen.rows.height - 1);
   ChainWalker wl{left.data(), int(left.size())}, wr{right.data(), int(right.size())};
   for (int64_t y = y0; y <= y1; ++y)
   {
     int64_t lo = 0, hi = 0, lo2 = 0, hi2 = 0;
     const bool hasL = wl.Range(y, &lo, &hi), hasR = wr.Range(y, &lo2, &hi2);
     if (!hasL && !hasR) continue;
-    if (!hasL) lo = lo2, hi = hi2;
-    else if (hasR) lo = std::min(lo, lo2), hi = std::max(hi, hi2);
+    if (!hasL)
+      lo = lo2, hi = hi2;
+    else if (hasR)
+      lo = std::min(lo, lo2), hi = std::max(hi, hi2);
     if (hi < 0 || lo >= pen.rows.width) continue;
     pen.HSpan(int(y), int(std::max<int64_t>(lo, 0)), int(std::min<int64_t>(hi, pen.rows.width - 1)),
               pen.w, Pen::kFastNone);
@@ -757,8 +758,10 @@ void RAS_DrawGlyph(RAS_IBitmap* dest, int x, int y, RAS_Pixel color, const uint8
   if (!alphas || glyph_w <= 0 || glyph_h <= 0) return;
   Pen pen;
   if (!pen.Setup(dest, color, alpha, mode)) return;
-  const int64_t xa = std::max<int64_t>(x, 0), xb = std::min<int64_t>(int64_t(x) + glyph_w, pen.rows.width);
-  const int64_t ya = std::max<int64_t>(y, 0), yb = std::min<int64_t>(int64_t(y) + glyph_h, pen.rows.height);
+  const int64_t xa = std::max<int64_t>(x, 0),
+                xb = std::min<int64_t>(int64_t(x) + glyph_w, pen.rows.width);
+  const int64_t ya = std::max<int64_t>(y, 0),
+                yb = std::min<int64_t>(int64_t(y) + glyph_h, pen.rows.height);
   for (int64_t py = ya; py < yb; ++py)
   {
     const uint8_t* src = alphas + size_t(py - y) * size_t(glyph_w);

@@ -20,8 +20,8 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, RAS_Pixel color
 void RAS_Circle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color, float alpha,
                 int mode, bool aa);
 // Filled circle; every inside pixel is combined exactly once.
-void RAS_FillCircle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color,
-                    float alpha, int mode, bool aa);
+void RAS_FillCircle(RAS_IBitmap* dest, float cx, float cy, float r, RAS_Pixel color, float alpha,
+                    int mode, bool aa);
 
 // Arc of the circle outline from minAngle to maxAngle (radians, 0 pointing up, growing
 // clockwise: the point at t is (cx + r sin t, cy - r cos t)). A span of 2 pi or more is the
@@ -34,13 +34,13 @@ void RAS_DrawRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_Pixel color
                   int mode);
 // Outline with rounded corners of radius min(cornerradius, w / 2, h / 2); below 2 a plain
 // rectangle.
-void RAS_RoundRect(RAS_IBitmap* dest, int x, int y, int w, int h, int cornerradius,
-                   RAS_Pixel color, float alpha, int mode, bool aa);
+void RAS_RoundRect(RAS_IBitmap* dest, int x, int y, int w, int h, int cornerradius, RAS_Pixel color,
+                   float alpha, int mode, bool aa);
 
 // Fills the convex hull's rows: n points in any order, edges included. Fewer than 3 points
 // draw nothing; points on one row fill one span.
-void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int n,
-                           RAS_Pixel color, float alpha, int mode);
+void RAS_FillConvexPolygon(RAS_IBitmap* dest, const int* xs, const int* ys, int n, RAS_Pixel color,
+                           float alpha, int mode);
 void RAS_FillTriangle(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, int x3, int y3,
                       RAS_Pixel color, float alpha, int mode);
 

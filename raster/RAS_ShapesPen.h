@@ -16,14 +16,14 @@ struct Pen
   int r = 0, g = 0, b = 0, a = 0;
   int mode = 0;
   int w = 0;
-  bool plainCopy = false;  // copy without source alpha: whole-pixel writers apply
+  bool plainCopy = false; // copy without source alpha: whole-pixel writers apply
 
   // Which whole-pixel writers a span may use in plain copy.
   enum Fast
   {
-    kFastNone,      // the operator for every weight
-    kFastHalf,      // 128 half-mix, 256 solid
-    kFastQuarters   // 64, 128, 192 and 256
+    kFastNone,    // the operator for every weight
+    kFastHalf,    // 128 half-mix, 256 solid
+    kFastQuarters // 64, 128, 192 and 256
   };
 
   // False when nothing can be drawn: no pixels, a weight that truncates to 0, or an unknown
@@ -50,9 +50,9 @@ struct Pen
 
   void Blend(RAS_Pixel* p, int wt) const
   {
-    RAS_DispatchCombine(mode, wt, [&](auto op) {
-      decltype(op)::Combine(reinterpret_cast<uint8_t*>(p), r, g, b, a, wt);
-    });
+    RAS_DispatchCombine(mode, wt,
+                        [&](auto op)
+                        { decltype(op)::Combine(reinterpret_cast<uint8_t*>(p), r, g, b, a, wt); });
   }
 
   // One pixel at weight wt (1..256); outside the bitmap or at weight 0 nothing.
@@ -80,10 +80,13 @@ struct Pen
       }
       return;
     }
-    RAS_DispatchCombine(mode, wt, [&](auto op) {
-      for (int y = ya; y <= yb; ++y)
-        decltype(op)::Combine(reinterpret_cast<uint8_t*>(rows.Row(y) + x), r, g, b, a, wt);
-    });
+    RAS_DispatchCombine(mode, wt,
+                        [&](auto op)
+                        {
+                          for (int y = ya; y <= yb; ++y)
+                            decltype(op)::Combine(reinterpret_cast<uint8_t*>(rows.Row(y) + x), r, g,
+                                                  b, a, wt);
+                        });
   }
 
   // Columns xa..xb (inclusive) of row y, clipped.
@@ -105,7 +108,8 @@ struct Pen
         std::fill(p, e, F);
         return;
       case 128:
-        for (; p < e; ++p) *p = ((*p >> 1) & 0x7F7F7F7Fu) + ((F >> 1) & 0x7F7F7F7Fu);
+        for (; p < e; ++p)
+          *p = ((*p >> 1) & 0x7F7F7F7Fu) + ((F >> 1) & 0x7F7F7F7Fu);
         return;
       case 64:
         if (fast != kFastQuarters) break;
@@ -121,9 +125,12 @@ struct Pen
         break;
       }
     }
-    RAS_DispatchCombine(mode, wt, [&](auto op) {
-      for (; p < e; ++p) decltype(op)::Combine(reinterpret_cast<uint8_t*>(p), r, g, b, a, wt);
-    });
+    RAS_DispatchCombine(mode, wt,
+                        [&](auto op)
+                        {
+                          for (; p < e; ++p)
+                            decltype(op)::Combine(reinterpret_cast<uint8_t*>(p), r, g, b, a, wt);
+                        });
   }
 };
 

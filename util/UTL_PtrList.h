@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-template <class T>
-class UTL_PtrList
+template <class T> class UTL_PtrList
 {
 public:
   UTL_PtrList() = default;
@@ -46,7 +45,8 @@ public:
   void Empty(bool deleteItems = false)
   {
     if (deleteItems)
-      for (T* item : mList) delete item;
+      for (T* item : mList)
+        delete item;
     mList.clear();
   }
 

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-template <class T>
-class UTL_TypedBuf
+template <class T> class UTL_TypedBuf
 {
   static_assert(std::is_trivially_copyable<T>::value, "UTL_TypedBuf holds plain values");
 

@@ -37,9 +37,12 @@ uint32_t UTL_DecodeUtf8(const unsigned char* s, int len, int* i)
     ++*i;
     return c;
   }
-  if ((c & 0xE0) == 0xC0) n = 1, cp = c & 0x1F, min = 0x80;
-  else if ((c & 0xF0) == 0xE0) n = 2, cp = c & 0x0F, min = 0x800;
-  else if ((c & 0xF8) == 0xF0) n = 3, cp = c & 0x07, min = 0x10000;
+  if ((c & 0xE0) == 0xC0)
+    n = 1, cp = c & 0x1F, min = 0x80;
+  else if ((c & 0xF0) == 0xE0)
+    n = 2, cp = c & 0x0F, min = 0x800;
+  else if ((c & 0xF8) == 0xF0)
+    n = 3, cp = c & 0x07, min = 0x10000;
   else
   {
     ++*i;

@@ -15,10 +15,14 @@ int SpeakerArrangementType(int nChannels)
 {
   switch (nChannels)
   {
-    case 0: return kSpeakerArrEmpty;
-    case 1: return kSpeakerArrMono;
-    case 2: return kSpeakerArrStereo;
-    default: return kSpeakerArrUserDefined;
+  case 0:
+    return kSpeakerArrEmpty;
+  case 1:
+    return kSpeakerArrMono;
+  case 2:
+    return kSpeakerArrStereo;
+  default:
+    return kSpeakerArrUserDefined;
   }
 }
 
@@ -32,14 +36,14 @@ int PackDecimalVersion(intptr_t v)
   const int patch = rest - minor * 100;
   return (major << 16) + (minor << 8) + patch;
 }
-}  // namespace
+} // namespace
 
 IEffectVST::IEffectVST(IEffectInstanceInfo instanceInfo, int nParams, const char* channelIOStr,
                        int nPresets, const char* effectName, const char* productName,
                        const char* mfrName, int version, int uniqueID, int mfrID, int latency,
                        bool doesMIDI, bool doesStateChunks, bool isInst, int nSideChans)
-    : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, version, uniqueID,
-                  mfrID, latency, doesMIDI, doesStateChunks, isInst, kAPIVST2),
+    : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, version,
+                  uniqueID, mfrID, latency, doesMIDI, doesStateChunks, isInst, kAPIVST2),
       mHostCallback(instanceInfo.mVSTHostCallback)
 {
   (void)nSideChans;
@@ -94,16 +98,25 @@ intptr_t IEffectVST::HostCall(int32_t opcode, int32_t index, intptr_t value, voi
   return mHostCallback ? mHostCallback(&mAEffect, opcode, index, value, ptr, opt) : 0;
 }
 
-void IEffectVST::BeginInformHostOfParamChange(int paramIdx) { HostCall(audioMasterBeginEdit, paramIdx); }
+void IEffectVST::BeginInformHostOfParamChange(int paramIdx)
+{
+  HostCall(audioMasterBeginEdit, paramIdx);
+}
 
 void IEffectVST::InformHostOfParamChange(int paramIdx, double normalizedValue)
 {
   HostCall(audioMasterAutomate, paramIdx, 0, nullptr, float(normalizedValue));
 }
 
-void IEffectVST::EndInformHostOfParamChange(int paramIdx) { HostCall(audioMasterEndEdit, paramIdx); }
+void IEffectVST::EndInformHostOfParamChange(int paramIdx)
+{
+  HostCall(audioMasterEndEdit, paramIdx);
+}
 
-void IEffectVST::InformHostOfProgramChange() { HostCall(audioMasterUpdateDisplay); }
+void IEffectVST::InformHostOfProgramChange()
+{
+  HostCall(audioMasterUpdateDisplay);
+}
 
 VstTimeInfo* IEffectVST::GetTimeInfo(intptr_t flags)
 {
@@ -121,7 +134,8 @@ int IEffectVST::GetSamplePos()
 double IEffectVST::GetTempo()
 {
   const VstTimeInfo* t = GetTimeInfo(kVstTempoValid);
-  if (!t || !(t->flags & kVstTempoValid) || !(t->tempo >= 0.0) || !std::isfinite(t->tempo)) return 0.0;
+  if (!t || !(t->flags & kVstTempoValid) || !(t->tempo >= 0.0) || !std::isfinite(t->tempo))
+    return 0.0;
   return t->tempo;
 }
 
@@ -139,8 +153,8 @@ void IEffectVST::GetTimeSig(int* numerator, int* denominator)
 
 void IEffectVST::GetTime(ITimeInfo* info)
 {
-  constexpr int32_t kWanted = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid |
-                              kVstTimeSigValid;
+  constexpr int32_t kWanted =
+      kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
   const VstTimeInfo* t = GetTimeInfo(kWanted);
   if (!info || !t || !(t->flags & kWanted)) return;
   info->mSamplePos = t->samplePos;
@@ -173,7 +187,7 @@ EHost IEffectVST::GetHost()
     char product[256];
     product[0] = '\0';
     HostCall(audioMasterGetProductString, 0, 0, product);
-    product[sizeof(product) - 1] = '\0';  // a host may fill the buffer without terminating it
+    product[sizeof(product) - 1] = '\0'; // a host may fill the buffer without terminating it
     const int version = product[0] ? PackDecimalVersion(HostCall(audioMasterGetVendorVersion)) : 0;
     SetHost(product, version);
   }
@@ -251,14 +265,14 @@ void IEffectVST::HostSpecificInit()
   mHostSpecificInitDone = true;
   switch (GetHost())
   {
-    case kHostForte:
-    case kHostAudition:
-    case kHostOrion:
-    case kHostSAWStudio:
-      LimitToStereoIO();
-      break;
-    default:
-      break;
+  case kHostForte:
+  case kHostAudition:
+  case kHostOrion:
+  case kHostSAWStudio:
+    LimitToStereoIO();
+    break;
+  default:
+    break;
   }
   mAEffect.numInputs = mInputSpkrArr.numChannels = NInChannels();
   mAEffect.numOutputs = mOutputSpkrArr.numChannels = NOutChannels();

@@ -56,12 +56,13 @@ public:
   static constexpr int kMaxBlockSize = 1 << 20;
 
   // The record's callbacks.
-  static intptr_t VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx, intptr_t value, void* ptr,
-                                float opt);
+  static intptr_t VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx, intptr_t value,
+                                void* ptr, float opt);
   static float VSTGetParameter(AEffect* effect, int32_t idx);
   static void VSTSetParameter(AEffect* effect, int32_t idx, float value);
   static void VSTProcess(AEffect* effect, float** inputs, float** outputs, int32_t nFrames);
-  static void VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t nFrames);
+  static void VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs,
+                                  int32_t nFrames);
   static void VSTProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
                                         int32_t nFrames);
 
@@ -78,8 +79,7 @@ private:
   intptr_t PinProperties(bool input, int idx, VstPinProperties* props);
   intptr_t CanDo(const char* what);
   void SetConnections(const VstSpeakerArrangement* arr, bool input);
-  template <class T>
-  void ProcessFrames(T** inputs, T** outputs, int nFrames, EProcess mode);
+  template <class T> void ProcessFrames(T** inputs, T** outputs, int nFrames, EProcess mode);
   intptr_t HostCall(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                     float opt = 0.0f);
   VstTimeInfo* GetTimeInfo(intptr_t flags);
@@ -91,9 +91,9 @@ private:
   VstSpeakerArrangement mInputSpkrArr;
   VstSpeakerArrangement mOutputSpkrArr;
   bool mHostSpecificInitDone = false;
-  int mHasVSTExtensions = 0;  // bit 0 "hasHostExtensions", bit 1 "hasHostViewAsConfig"
-  ByteChunk mState;      // the last program chunk handed to or taken from the host
-  ByteChunk mBankState;  // the same for banks
+  int mHasVSTExtensions = 0; // bit 0 "hasHostExtensions", bit 1 "hasHostViewAsConfig"
+  ByteChunk mState;          // the last program chunk handed to or taken from the host
+  ByteChunk mBankState;      // the same for banks
   // Host pointers advanced to the current piece of a block longer than the block
   // size; sized once here so that processing never allocates.
   UTL_TypedBuf<float*> mPieceInF, mPieceOutF;

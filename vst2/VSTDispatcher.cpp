@@ -27,7 +27,7 @@ constexpr size_t kProductLen = kVstMaxProductStrLen;
 // Texts read from the host stop here even when the host forgot the terminator.
 constexpr size_t kHostTextMax = IPreset::kNameLen;
 
-constexpr intptr_t kIdentify = 0x4E764566;  // 'NvEf'
+constexpr intptr_t kIdentify = 0x4E764566; // 'NvEf'
 constexpr intptr_t kCanDoExtension = intptr_t(0xBEEF0000);
 constexpr intptr_t kVendorAnswer = 0xBEEF;
 
@@ -44,10 +44,10 @@ void ReadHostText(const void* ptr, char (&out)[kHostTextMax])
   std::memcpy(out, s, n);
   out[n] = '\0';
 }
-}  // namespace
+} // namespace
 
-intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx, intptr_t value, void* ptr,
-                                   float opt)
+intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx, intptr_t value,
+                                   void* ptr, float opt)
 {
   IEffectVST* self = Instance(effect);
   if (!self) return 0;
@@ -87,213 +87,217 @@ intptr_t IEffectVST::Dispatch(int32_t opCode, int32_t idx, intptr_t value, void*
   IParam* param = (idx >= 0 && idx < NParams()) ? GetParam(idx) : nullptr;
   switch (opCode)
   {
-    case effOpen:
-      HostSpecificInit();
-      OnParamReset();
-      return 0;
+  case effOpen:
+    HostSpecificInit();
+    OnParamReset();
+    return 0;
 
-    case effSetProgram:
-      if (!DoesStateChunks()) ModifyCurrentPreset();
-      if (value >= 0 && value <= INT_MAX) RestorePreset(int(value));
-      return 0;
+  case effSetProgram:
+    if (!DoesStateChunks()) ModifyCurrentPreset();
+    if (value >= 0 && value <= INT_MAX) RestorePreset(int(value));
+    return 0;
 
-    case effGetProgram:
-      return GetCurrentPresetIdx();
+  case effGetProgram:
+    return GetCurrentPresetIdx();
 
-    case effSetProgramName:
-      if (ptr)
-      {
-        char name[kHostTextMax];
-        ReadHostText(ptr, name);
-        ModifyCurrentPreset(name);
-        PresetsChangedByHost();
-      }
-      return 0;
-
-    case effGetProgramName:
-      if (ptr) CopyTruncated(static_cast<char*>(ptr), kProgNameLen, GetPresetName(GetCurrentPresetIdx()));
-      return 0;
-
-    case effGetParamLabel:
-      if (param && ptr) CopyTruncated(static_cast<char*>(ptr), kParamTextLen, param->GetLabelForHost());
-      return 0;
-
-    case effGetParamDisplay:
-      if (param && ptr) param->GetDisplayForHost(param->Value(), false, static_cast<char*>(ptr), true);
-      return 0;
-
-    case effGetParamName:
-      if (param && ptr) CopyTruncated(static_cast<char*>(ptr), kParamTextLen, param->GetNameForHost());
-      return 0;
-
-    case effSetSampleRate:
-      // A rate of 0, below 0 or not finite would break every filter design.
-      if (std::isfinite(opt) && opt > 0.0f)
-      {
-        SetSampleRate(opt);
-        Reset();
-      }
-      return 0;
-
-    case effSetBlockSize:
-      // Without scratch memory nothing could be processed: sizes below 1 are ignored.
-      if (value > 0)
-      {
-        SetBlockSize(value > kMaxBlockSize ? kMaxBlockSize : int(value));
-        Reset();
-      }
-      return 0;
-
-    case effMainsChanged:
-      if (value)
-        OnActivate(true);
-      else
-      {
-        OnActivate(false);
-        Reset();
-      }
-      return 0;
-
-    case effEditGetRect:
-      if (ptr && GetGUI())
-      {
-        *static_cast<ERect**>(ptr) = &mEditRect;
-        return 1;
-      }
-      return 0;
-
-    case effEditOpen:
-      if (GetGUI() && GetGUI()->OpenWindow(ptr))
-      {
-        OnGUIOpen();
-        return 1;
-      }
-      return 0;
-
-    case effEditClose:
-      if (GetGUI())
-      {
-        OnGUIClose();
-        GetGUI()->CloseWindow();
-        return 1;
-      }
-      return 0;
-
-    case effIdentify:
-      return kIdentify;
-
-    case effProcessEvents:
+  case effSetProgramName:
+    if (ptr)
     {
-      const VstEvents* events = static_cast<const VstEvents*>(ptr);
-      if (!events) return 0;
-      // The record declares two entries, but hosts allocate it for numEvents of them:
-      // indexing through a plain pointer says so (the declared array would be
-      // overrun by the third event).
-      VstEvent* const* list = events->events;
-      for (int32_t i = 0; i < events->numEvents; ++i)
-      {
-        VstEvent* ev = list[i];
-        if (!ev) continue;
-        if (ev->type == kVstMidiType)
-        {
-          const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(ev);
-          IMidiMsg msg(m->deltaFrames, uint8_t(m->midiData[0]), uint8_t(m->midiData[1]),
-                       uint8_t(m->midiData[2]));
-          ProcessMidiMsg(&msg);
-        }
-        else if (ev->type == kVstSysExType)
-        {
-          const VstMidiSysexEvent* s = reinterpret_cast<const VstMidiSysexEvent*>(ev);
-          ISysEx sysex(s->deltaFrames, reinterpret_cast<const uint8_t*>(s->sysexDump), s->dumpBytes);
-          ProcessSysEx(&sysex);
-        }
-      }
+      char name[kHostTextMax];
+      ReadHostText(ptr, name);
+      ModifyCurrentPreset(name);
+      PresetsChangedByHost();
+    }
+    return 0;
+
+  case effGetProgramName:
+    if (ptr)
+      CopyTruncated(static_cast<char*>(ptr), kProgNameLen, GetPresetName(GetCurrentPresetIdx()));
+    return 0;
+
+  case effGetParamLabel:
+    if (param && ptr)
+      CopyTruncated(static_cast<char*>(ptr), kParamTextLen, param->GetLabelForHost());
+    return 0;
+
+  case effGetParamDisplay:
+    if (param && ptr)
+      param->GetDisplayForHost(param->Value(), false, static_cast<char*>(ptr), true);
+    return 0;
+
+  case effGetParamName:
+    if (param && ptr)
+      CopyTruncated(static_cast<char*>(ptr), kParamTextLen, param->GetNameForHost());
+    return 0;
+
+  case effSetSampleRate:
+    // A rate of 0, below 0 or not finite would break every filter design.
+    if (std::isfinite(opt) && opt > 0.0f)
+    {
+      SetSampleRate(opt);
+      Reset();
+    }
+    return 0;
+
+  case effSetBlockSize:
+    // Without scratch memory nothing could be processed: sizes below 1 are ignored.
+    if (value > 0)
+    {
+      SetBlockSize(value > kMaxBlockSize ? kMaxBlockSize : int(value));
+      Reset();
+    }
+    return 0;
+
+  case effMainsChanged:
+    if (value)
+      OnActivate(true);
+    else
+    {
+      OnActivate(false);
+      Reset();
+    }
+    return 0;
+
+  case effEditGetRect:
+    if (ptr && GetGUI())
+    {
+      *static_cast<ERect**>(ptr) = &mEditRect;
       return 1;
     }
+    return 0;
 
-    case effCanBeAutomated:
-      return 1;
-
-    case effString2Parameter:
-      if (!param) return 0;
-      if (!ptr) return 1;  // the host only asks whether text is accepted
-      {
-        char text[kHostTextMax];
-        ReadHostText(ptr, text);
-        return StringToParameter(idx, text);
-      }
-
-    case effGetProgramNameIndexed:
-      if (!ptr) return 0;
-      CopyTruncated(static_cast<char*>(ptr), kProgNameLen, GetPresetName(idx));
-      return static_cast<char*>(ptr)[0] ? 1 : 0;
-
-    case effGetInputProperties:
-      return PinProperties(true, idx, static_cast<VstPinProperties*>(ptr));
-
-    case effGetOutputProperties:
-      return PinProperties(false, idx, static_cast<VstPinProperties*>(ptr));
-
-    case effGetPlugCategory:
-      return IsInst() ? kPlugCategSynth : kPlugCategEffect;
-
-    case effSetSpeakerArrangement:
-      SetConnections(reinterpret_cast<const VstSpeakerArrangement*>(value), true);
-      SetConnections(static_cast<const VstSpeakerArrangement*>(ptr), false);
-      return 1;
-
-    case effGetEffectName:
-      if (!ptr) return 0;
-      CopyTruncated(static_cast<char*>(ptr), kEffectNameLen, GetEffectName());
-      return 1;
-
-    case effGetVendorString:
-      if (!ptr) return 0;
-      CopyTruncated(static_cast<char*>(ptr), kVendorLen, GetMfrName());
-      return 1;
-
-    case effGetProductString:
-      if (!ptr) return 0;
-      CopyTruncated(static_cast<char*>(ptr), kProductLen, GetProductName());
-      return 1;
-
-    case effVendorSpecific:
-      if (idx == effGetParamDisplay && ptr)
-      {
-        if (value >= 0 && value < NParams())
-          GetParam(int(value))->GetDisplayForHost(double(opt), true, static_cast<char*>(ptr), true);
-        return kVendorAnswer;
-      }
-      if (idx == effGetParamName)
-      {
-        if (value < 0 || value >= NParams()) return 0;
-        return GetParam(int(value))->Kind() == ParamKind::Double ? 0 : kVendorAnswer;
-      }
-      return 0;
-
-    case effCanDo:
-      return CanDo(static_cast<const char*>(ptr));
-
-    case effGetVstVersion:
-      return kVstVersion;
-
-    case effGetMidiKeyName:
+  case effEditOpen:
+    if (GetGUI() && GetGUI()->OpenWindow(ptr))
     {
-      MidiKeyName* key = static_cast<MidiKeyName*>(ptr);
-      if (!key) return 0;
-      key->keyName[0] = '\0';
-      const bool named = MidiNoteName(key->thisKeyNumber, key->keyName);
-      key->keyName[sizeof(key->keyName) - 1] = '\0';
-      return named ? 1 : 0;
+      OnGUIOpen();
+      return 1;
+    }
+    return 0;
+
+  case effEditClose:
+    if (GetGUI())
+    {
+      OnGUIClose();
+      GetGUI()->CloseWindow();
+      return 1;
+    }
+    return 0;
+
+  case effIdentify:
+    return kIdentify;
+
+  case effProcessEvents:
+  {
+    const VstEvents* events = static_cast<const VstEvents*>(ptr);
+    if (!events) return 0;
+    // The record declares two entries, but hosts allocate it for numEvents of them:
+    // indexing through a plain pointer says so (the declared array would be
+    // overrun by the third event).
+    VstEvent* const* list = events->events;
+    for (int32_t i = 0; i < events->numEvents; ++i)
+    {
+      VstEvent* ev = list[i];
+      if (!ev) continue;
+      if (ev->type == kVstMidiType)
+      {
+        const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(ev);
+        IMidiMsg msg(m->deltaFrames, uint8_t(m->midiData[0]), uint8_t(m->midiData[1]),
+                     uint8_t(m->midiData[2]));
+        ProcessMidiMsg(&msg);
+      }
+      else if (ev->type == kVstSysExType)
+      {
+        const VstMidiSysexEvent* s = reinterpret_cast<const VstMidiSysexEvent*>(ev);
+        ISysEx sysex(s->deltaFrames, reinterpret_cast<const uint8_t*>(s->sysexDump), s->dumpBytes);
+        ProcessSysEx(&sysex);
+      }
+    }
+    return 1;
+  }
+
+  case effCanBeAutomated:
+    return 1;
+
+  case effString2Parameter:
+    if (!param) return 0;
+    if (!ptr) return 1; // the host only asks whether text is accepted
+    {
+      char text[kHostTextMax];
+      ReadHostText(ptr, text);
+      return StringToParameter(idx, text);
     }
 
-    case effGetSpeakerArrangement:
-      if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &mInputSpkrArr;
-      if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &mOutputSpkrArr;
-      return 1;
+  case effGetProgramNameIndexed:
+    if (!ptr) return 0;
+    CopyTruncated(static_cast<char*>(ptr), kProgNameLen, GetPresetName(idx));
+    return static_cast<char*>(ptr)[0] ? 1 : 0;
 
-    default:
-      return 0;
+  case effGetInputProperties:
+    return PinProperties(true, idx, static_cast<VstPinProperties*>(ptr));
+
+  case effGetOutputProperties:
+    return PinProperties(false, idx, static_cast<VstPinProperties*>(ptr));
+
+  case effGetPlugCategory:
+    return IsInst() ? kPlugCategSynth : kPlugCategEffect;
+
+  case effSetSpeakerArrangement:
+    SetConnections(reinterpret_cast<const VstSpeakerArrangement*>(value), true);
+    SetConnections(static_cast<const VstSpeakerArrangement*>(ptr), false);
+    return 1;
+
+  case effGetEffectName:
+    if (!ptr) return 0;
+    CopyTruncated(static_cast<char*>(ptr), kEffectNameLen, GetEffectName());
+    return 1;
+
+  case effGetVendorString:
+    if (!ptr) return 0;
+    CopyTruncated(static_cast<char*>(ptr), kVendorLen, GetMfrName());
+    return 1;
+
+  case effGetProductString:
+    if (!ptr) return 0;
+    CopyTruncated(static_cast<char*>(ptr), kProductLen, GetProductName());
+    return 1;
+
+  case effVendorSpecific:
+    if (idx == effGetParamDisplay && ptr)
+    {
+      if (value >= 0 && value < NParams())
+        GetParam(int(value))->GetDisplayForHost(double(opt), true, static_cast<char*>(ptr), true);
+      return kVendorAnswer;
+    }
+    if (idx == effGetParamName)
+    {
+      if (value < 0 || value >= NParams()) return 0;
+      return GetParam(int(value))->Kind() == ParamKind::Double ? 0 : kVendorAnswer;
+    }
+    return 0;
+
+  case effCanDo:
+    return CanDo(static_cast<const char*>(ptr));
+
+  case effGetVstVersion:
+    return kVstVersion;
+
+  case effGetMidiKeyName:
+  {
+    MidiKeyName* key = static_cast<MidiKeyName*>(ptr);
+    if (!key) return 0;
+    key->keyName[0] = '\0';
+    const bool named = MidiNoteName(key->thisKeyNumber, key->keyName);
+    key->keyName[sizeof(key->keyName) - 1] = '\0';
+    return named ? 1 : 0;
+  }
+
+  case effGetSpeakerArrangement:
+    if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &mInputSpkrArr;
+    if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &mOutputSpkrArr;
+    return 1;
+
+  default:
+    return 0;
   }
 }
 
@@ -313,7 +317,7 @@ void KeepChunk(ByteChunk& kept, ByteChunk& fresh)
   else
     kept.Swap(fresh);
 }
-}  // namespace
+} // namespace
 
 intptr_t IEffectVST::GetChunk(bool bank, void* ptr)
 {
@@ -416,8 +420,9 @@ intptr_t IEffectVST::CanDo(const char* what)
   ReadHostText(what, text);
   Trace("VSTDispatcher", __LINE__, "VSTCanDo(%s)", text);
   if (!std::strcmp(text, "receiveVstTimeInfo")) return 1;
-  if (DoesMIDI() && (!std::strcmp(text, "sendVstEvents") || !std::strcmp(text, "sendVstMidiEvent") ||
-                     !std::strcmp(text, "receiveVstEvents") || !std::strcmp(text, "receiveVstMidiEvent")))
+  if (DoesMIDI() &&
+      (!std::strcmp(text, "sendVstEvents") || !std::strcmp(text, "sendVstMidiEvent") ||
+       !std::strcmp(text, "receiveVstEvents") || !std::strcmp(text, "receiveVstMidiEvent")))
     return 1;
   if (!std::strcmp(text, "hasHostExtensions"))
   {
@@ -518,8 +523,10 @@ void IEffectVST::ProcessFrames(T** inputs, T** outputs, int nFrames, EProcess mo
     {
       inPiece = inSlots;
       outPiece = outSlots;
-      for (int c = 0; c < nIn; ++c) inSlots[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
-      for (int c = 0; c < nOut; ++c) outSlots[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
+      for (int c = 0; c < nIn; ++c)
+        inSlots[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
+      for (int c = 0; c < nOut; ++c)
+        outSlots[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
     }
     AttachInputBuffers(0, nIn, inPiece, n);
     AttachOutputBuffers(0, nOut, outPiece);
@@ -541,7 +548,8 @@ void IEffectVST::VSTProcess(AEffect* effect, float** inputs, float** outputs, in
   self->ProcessFrames(inputs, outputs, nFrames, EProcess::kAccumulate);
 }
 
-void IEffectVST::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t nFrames)
+void IEffectVST::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs,
+                                     int32_t nFrames)
 {
   IEffectVST* self = Instance(effect);
   if (!self) return;

@@ -11,8 +11,7 @@ UTL_Mutex& VSTCreationMutex();
 
 // Creates an instance of Effect (constructed from an IEffectInstanceInfo) for the
 // host and returns its record, or null when construction failed.
-template <class Effect>
-AEffect* VSTCreateInstance(audioMasterCallback hostCallback)
+template <class Effect> AEffect* VSTCreateInstance(audioMasterCallback hostCallback)
 {
   UTL_MutexLock lock(VSTCreationMutex());
   IEffectInstanceInfo info;

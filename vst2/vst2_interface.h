@@ -28,14 +28,14 @@ constexpr int32_t VstFourCC(char a, char b, char c, char d)
                  (uint32_t(uint8_t(c)) << 8) | uint32_t(uint8_t(d)));
 }
 
-constexpr int32_t kEffectMagic = VstFourCC('V', 's', 't', 'P');  // 0x56737450
+constexpr int32_t kEffectMagic = VstFourCC('V', 's', 't', 'P'); // 0x56737450
 constexpr int32_t kVstVersion = 2400;
 
 struct AEffect
 {
   int32_t magic;
   AEffectDispatcherProc dispatcher;
-  AEffectProcessProc process;  // accumulating
+  AEffectProcessProc process; // accumulating
   AEffectSetParameterProc setParameter;
   AEffectGetParameterProc getParameter;
   int32_t numPrograms;
@@ -86,7 +86,7 @@ enum AEffectOpcodes : int32_t
   effGetParamDisplay,
   effGetParamName,
   effGetVu,
-  effSetSampleRate,  // 10
+  effSetSampleRate, // 10
   effSetBlockSize,
   effMainsChanged,
   effEditGetRect,
@@ -96,7 +96,7 @@ enum AEffectOpcodes : int32_t
   effEditMouse,
   effEditKey,
   effEditIdle,
-  effEditTop,  // 20
+  effEditTop, // 20
   effEditSleep,
   effIdentify,
   effGetChunk,
@@ -106,7 +106,7 @@ enum AEffectOpcodes : int32_t
   effString2Parameter,
   effGetNumProgramCategories,
   effGetProgramNameIndexed,
-  effCopyProgram,  // 30
+  effCopyProgram, // 30
   effConnectInput,
   effConnectOutput,
   effGetInputProperties,
@@ -116,7 +116,7 @@ enum AEffectOpcodes : int32_t
   effGetDestinationBuffer,
   effOfflineNotify,
   effOfflinePrepare,
-  effOfflineRun,  // 40
+  effOfflineRun, // 40
   effProcessVarIo,
   effSetSpeakerArrangement,
   effSetBlockSizeAndSampleRate,
@@ -126,7 +126,7 @@ enum AEffectOpcodes : int32_t
   effGetVendorString,
   effGetProductString,
   effGetVendorVersion,
-  effVendorSpecific,  // 50
+  effVendorSpecific, // 50
   effCanDo,
   effGetTailSize,
   effIdle,
@@ -136,7 +136,7 @@ enum AEffectOpcodes : int32_t
   effKeysRequired,
   effGetVstVersion,
   effEditKeyDown,
-  effEditKeyUp,  // 60
+  effEditKeyUp, // 60
   effSetEditKnobMode,
   effGetMidiProgramName,
   effGetCurrentMidiProgram,
@@ -146,7 +146,7 @@ enum AEffectOpcodes : int32_t
   effBeginSetProgram,
   effEndSetProgram,
   effGetSpeakerArrangement,
-  effShellGetNextPlugin,  // 70
+  effShellGetNextPlugin, // 70
   effStartProcess,
   effStopProcess,
   effSetTotalSampleToProcess,
@@ -158,8 +158,8 @@ enum AEffectOpcodes : int32_t
   effGetNumMidiOutputChannels,
 };
 static_assert(effSetSampleRate == 10 && effIdentify == 22 && effCanDo == 51 &&
-                effGetVstVersion == 58 && effGetSpeakerArrangement == 69 &&
-                effSetProcessPrecision == 77,
+                  effGetVstVersion == 58 && effGetSpeakerArrangement == 69 &&
+                  effSetProcessPrecision == 77,
               "plug-in opcode numbering");
 
 // Host opcodes (plug-in to host, through audioMasterCallback).
@@ -174,7 +174,7 @@ enum AudioMasterOpcodes : int32_t
   audioMasterGetTime,
   audioMasterProcessEvents,
   audioMasterSetTime,
-  audioMasterTempoAt,  // 10
+  audioMasterTempoAt, // 10
   audioMasterGetNumAutomatableParameters,
   audioMasterGetParameterQuantization,
   audioMasterIOChanged,
@@ -184,7 +184,7 @@ enum AudioMasterOpcodes : int32_t
   audioMasterGetBlockSize,
   audioMasterGetInputLatency,
   audioMasterGetOutputLatency,
-  audioMasterGetPreviousPlug,  // 20
+  audioMasterGetPreviousPlug, // 20
   audioMasterGetNextPlug,
   audioMasterWillReplaceOrAccumulate,
   audioMasterGetCurrentProcessLevel,
@@ -194,7 +194,7 @@ enum AudioMasterOpcodes : int32_t
   audioMasterOfflineWrite,
   audioMasterOfflineGetCurrentPass,
   audioMasterOfflineGetCurrentMetaPass,
-  audioMasterSetOutputSampleRate,  // 30
+  audioMasterSetOutputSampleRate, // 30
   audioMasterGetOutputSpeakerArrangement,
   audioMasterGetVendorString,
   audioMasterGetProductString,
@@ -204,7 +204,7 @@ enum AudioMasterOpcodes : int32_t
   audioMasterCanDo,
   audioMasterGetLanguage,
   audioMasterOpenWindow,
-  audioMasterCloseWindow,  // 40
+  audioMasterCloseWindow, // 40
   audioMasterGetDirectory,
   audioMasterUpdateDisplay,
   audioMasterBeginEdit,
@@ -216,15 +216,15 @@ enum AudioMasterOpcodes : int32_t
   audioMasterGetInputSpeakerArrangement,
 };
 static_assert(audioMasterGetTime == 7 && audioMasterGetCurrentProcessLevel == 23 &&
-                audioMasterGetProductString == 33 && audioMasterUpdateDisplay == 42 &&
-                audioMasterEndEdit == 44,
+                  audioMasterGetProductString == 33 && audioMasterUpdateDisplay == 42 &&
+                  audioMasterEndEdit == 44,
               "host opcode numbering");
 
 // Text limits, terminator included.
 enum VstStringConstants : int32_t
 {
   kVstMaxProgNameLen = 24,
-  kVstMaxParamStrLen = 8,  // hosts pass at least 32 in practice
+  kVstMaxParamStrLen = 8, // hosts pass at least 32 in practice
   kVstMaxVendorStrLen = 64,
   kVstMaxProductStrLen = 64,
   kVstMaxEffectNameLen = 32,
@@ -319,7 +319,7 @@ enum VstEventTypes : int32_t
 struct VstEvent
 {
   int32_t type;
-  int32_t byteSize;  // of the whole event record
+  int32_t byteSize; // of the whole event record
   int32_t deltaFrames;
   int32_t flags;
   char data[16];

@@ -11,7 +11,8 @@
 
 inline intptr_t QuietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, float)
 {
-  if (opcode == audioMasterGetProductString && ptr) std::snprintf(static_cast<char*>(ptr), 64, "bench");
+  if (opcode == audioMasterGetProductString && ptr)
+    std::snprintf(static_cast<char*>(ptr), 64, "bench");
   return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 

@@ -45,8 +45,7 @@ public:
     {
       const double n = CpuNs(name), r = CpuNs(reference);
       if (n > 0.0 && r > 0.0)
-        std::printf("%s / %s: %.3f%s\n", name.c_str(), reference.c_str(), n / r,
-                    mSuffix.c_str());
+        std::printf("%s / %s: %.3f%s\n", name.c_str(), reference.c_str(), n / r, mSuffix.c_str());
     }
   }
 
@@ -62,10 +61,14 @@ private:
   {
     switch (unit)
     {
-    case benchmark::kSecond: return 1e9;
-    case benchmark::kMillisecond: return 1e6;
-    case benchmark::kMicrosecond: return 1e3;
-    default: return 1.0;
+    case benchmark::kSecond:
+      return 1e9;
+    case benchmark::kMillisecond:
+      return 1e6;
+    case benchmark::kMicrosecond:
+      return 1e3;
+    default:
+      return 1.0;
     }
   }
 

@@ -25,8 +25,7 @@ constexpr int kBenchH = 333;
 
 // Best-of-15 CPU nanoseconds per call of work, each round averaging reps calls: the
 // quietest figure a shared machine gives, measured the same way for every operation.
-template <class Work>
-double RasterBenchBestNs(Work&& work, int reps)
+template <class Work> double RasterBenchBestNs(Work&& work, int reps)
 {
   double best = 1e30;
   for (int round = 0; round < 15; ++round)
@@ -62,8 +61,7 @@ inline double RasterBenchMemcpyNs(size_t bytes)
 // Runs the benchmark loop over work and reports megapixels per second and the time
 // relative to memcpy of the same bytes ("x_memcpy": 1.0 is memcpy speed, 4.0 four times
 // slower; both best-of-rounds, so machine load does not skew the ratio).
-template <class Work>
-void RasterBenchRun(benchmark::State& state, int64_t pixels, Work&& work)
+template <class Work> void RasterBenchRun(benchmark::State& state, int64_t pixels, Work&& work)
 {
   for (auto _ : state)
   {

@@ -68,9 +68,9 @@ BENCHMARK(BM_Memcpy);
 void BM_BlitOpaqueCopy(benchmark::State& state)
 {
   Canvas c;
-  RasterBenchRun(state, kPixels, [&] {
-    RAS_Blit(&c.dst, &c.src, 0, 0, 0, 0, kBenchW, kBenchH, 1.0f, RAS_BLEND_COPY);
-  });
+  RasterBenchRun(state, kPixels,
+                 [&]
+                 { RAS_Blit(&c.dst, &c.src, 0, 0, 0, 0, kBenchW, kBenchH, 1.0f, RAS_BLEND_COPY); });
 }
 BENCHMARK(BM_BlitOpaqueCopy);
 
@@ -78,21 +78,31 @@ void BM_BlitSourceAlpha(benchmark::State& state)
 {
   Canvas c(state.range(1) != 0);
   const float alpha = state.range(0) == 256 ? 1.0f : 0.25f;
-  RasterBenchRun(state, kPixels, [&] {
-    RAS_Blit(&c.dst, &c.src, 0, 0, 0, 0, kBenchW, kBenchH, alpha,
-             RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA);
-  });
+  RasterBenchRun(state, kPixels,
+                 [&]
+                 {
+                   RAS_Blit(&c.dst, &c.src, 0, 0, 0, 0, kBenchW, kBenchH, alpha,
+                            RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA);
+                 });
 }
 // Weight 256 and 0.25, on artwork and on random alpha.
-BENCHMARK(BM_BlitSourceAlpha)->ArgNames({"w", "random"})->Args({256, 0})->Args({64, 0})->Args({256, 1})->Args({64, 1});
+BENCHMARK(BM_BlitSourceAlpha)
+    ->ArgNames({"w", "random"})
+    ->Args({256, 0})
+    ->Args({64, 0})
+    ->Args({256, 1})
+    ->Args({64, 1});
 
 void BM_FillRect(benchmark::State& state)
 {
   Canvas c;
   const float alpha = float(state.range(0)) / 256.0f;
-  RasterBenchRun(state, kPixels, [&] {
-    RAS_FillRect(&c.dst, 0, 0, kBenchW, kBenchH, RAS_RGBA(200, 100, 50, 255), alpha, RAS_BLEND_COPY);
-  });
+  RasterBenchRun(state, kPixels,
+                 [&]
+                 {
+                   RAS_FillRect(&c.dst, 0, 0, kBenchW, kBenchH, RAS_RGBA(200, 100, 50, 255), alpha,
+                                RAS_BLEND_COPY);
+                 });
 }
 // Solid, the half mix, and a weight that takes the per-channel operator.
 BENCHMARK(BM_FillRect)->ArgName("w")->Arg(256)->Arg(128)->Arg(77);
@@ -101,21 +111,30 @@ void BM_ScaledBilinear(benchmark::State& state)
 {
   Canvas c;
   RAS_MemBitmap half(kBenchW / 2, kBenchH / 2, 4);
-  RAS_ScaledBlit(&half, &c.src, 0, 0, kBenchW / 2, kBenchH / 2, 0, 0, kBenchW, kBenchH, 1.0f, RAS_BLEND_COPY);
-  RasterBenchRun(state, kPixels, [&] {
-    RAS_ScaledBlit(&c.dst, &half, 0, 0, kBenchW, kBenchH, 0, 0, kBenchW / 2, kBenchH / 2, 1.0f,
-                   RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA | RAS_BLEND_FILTER_BILINEAR);
-  });
+  RAS_ScaledBlit(&half, &c.src, 0, 0, kBenchW / 2, kBenchH / 2, 0, 0, kBenchW, kBenchH, 1.0f,
+                 RAS_BLEND_COPY);
+  RasterBenchRun(state, kPixels,
+                 [&]
+                 {
+                   RAS_ScaledBlit(
+                       &c.dst, &half, 0, 0, kBenchW, kBenchH, 0, 0, kBenchW / 2, kBenchH / 2, 1.0f,
+                       RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA | RAS_BLEND_FILTER_BILINEAR);
+                 });
 }
 BENCHMARK(BM_ScaledBilinear);
 
 void BM_RotatedBilinear(benchmark::State& state)
 {
   Canvas c;
-  RasterBenchRun(state, kPixels, [&] {
-    RAS_RotatedBlit(&c.dst, &c.src, 0, 0, kBenchW, kBenchH, 0, 0, kBenchW, kBenchH, 0.3, false, 1.0f,
-                    RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA | RAS_BLEND_FILTER_BILINEAR, 0, 0);
-  });
+  RasterBenchRun(state, kPixels,
+                 [&]
+                 {
+                   RAS_RotatedBlit(&c.dst, &c.src, 0, 0, kBenchW, kBenchH, 0, 0, kBenchW, kBenchH,
+                                   0.3, false, 1.0f,
+                                   RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA |
+                                       RAS_BLEND_FILTER_BILINEAR,
+                                   0, 0);
+                 });
 }
 BENCHMARK(BM_RotatedBilinear);
 } // namespace

@@ -28,12 +28,12 @@ AEffect* Start()
 }
 
 // A guitar-like test signal, the same for every benchmark.
-template <class T>
-std::vector<T> Signal()
+template <class T> std::vector<T> Signal()
 {
   std::vector<T> s(kBlock);
   for (int i = 0; i < kBlock; ++i)
-    s[size_t(i)] = T(0.4 * std::sin(2.0 * M_PI * 110.0 * i / kRate) + 0.1 * std::sin(2.0 * M_PI * 330.0 * i / kRate));
+    s[size_t(i)] = T(0.4 * std::sin(2.0 * M_PI * 110.0 * i / kRate) +
+                     0.1 * std::sin(2.0 * M_PI * 330.0 * i / kRate));
   return s;
 }
 
@@ -53,7 +53,7 @@ long ResidentBytes()
   std::fclose(f);
   return resident * sysconf(_SC_PAGESIZE);
 }
-}  // namespace
+} // namespace
 
 static void BM_HostScan(benchmark::State& state)
 {
@@ -102,20 +102,26 @@ static void BM_Callback(benchmark::State& state)
   const int mode = int(state.range(0));
   for (auto _ : state)
   {
-    if (mode == 0) e->processReplacing(e, in, out, kBlock);
+    if (mode == 0)
+      e->processReplacing(e, in, out, kBlock);
     else if (mode == 1)
     {
       e->process(e, in, out, kBlock);
-      o0[0] = o1[0] = 0.0f;  // keep the sums from running away
+      o0[0] = o1[0] = 0.0f; // keep the sums from running away
     }
-    else e->processDoubleReplacing(e, din, dout, kBlock);
+    else
+      e->processDoubleReplacing(e, din, dout, kBlock);
     benchmark::DoNotOptimize(o0.data());
     benchmark::DoNotOptimize(d0.data());
   }
   SetRealTime(state);
   e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
-BENCHMARK(BM_Callback)->Arg(0)->Arg(1)->Arg(2)->ArgName("replacing0_accumulating1_double2")
+BENCHMARK(BM_Callback)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("replacing0_accumulating1_double2")
     ->Unit(benchmark::kMicrosecond);
 
 // The binding's overhead without the machine's drift: the direct routine and the three
@@ -132,7 +138,8 @@ static void BM_BindingOverhead(benchmark::State& state)
   float* out[2] = {o0.data(), o1.data()};
   double* din[2] = {dl.data(), dr.data()};
   double* dout[2] = {d0.data(), d1.data()};
-  auto cpuNs = [] {
+  auto cpuNs = []
+  {
     timespec ts;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e9 + double(ts.tv_nsec);
@@ -145,14 +152,17 @@ static void BM_BindingOverhead(benchmark::State& state)
         const double t0 = cpuNs();
         for (int b = 0; b < 16; ++b)
         {
-          if (mode == 0) fx->ProcessDoubleReplacing(din, dout, kBlock);
-          else if (mode == 1) e->processReplacing(e, in, out, kBlock);
+          if (mode == 0)
+            fx->ProcessDoubleReplacing(din, dout, kBlock);
+          else if (mode == 1)
+            e->processReplacing(e, in, out, kBlock);
           else if (mode == 2)
           {
             e->process(e, in, out, kBlock);
             o0[0] = o1[0] = 0.0f;
           }
-          else e->processDoubleReplacing(e, din, dout, kBlock);
+          else
+            e->processDoubleReplacing(e, din, dout, kBlock);
           benchmark::DoNotOptimize(o0.data());
           benchmark::DoNotOptimize(d0.data());
         }
@@ -172,7 +182,7 @@ static void BM_ResidentMemoryPerInstance(benchmark::State& state)
 {
   if (!Loadable(state)) return;
   const int n = 64;
-  AEffect* warm = Start();  // one instance first: code pages and allocator arenas
+  AEffect* warm = Start(); // one instance first: code pages and allocator arenas
   std::vector<float> l = Signal<float>(), o(kBlock);
   float* in[2] = {l.data(), l.data()};
   float* out[2] = {o.data(), o.data()};
@@ -189,7 +199,8 @@ static void BM_ResidentMemoryPerInstance(benchmark::State& state)
     }
     perInstance = double(ResidentBytes() - before) / n;
     state.PauseTiming();
-    for (AEffect* e : all) e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    for (AEffect* e : all)
+      e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     state.ResumeTiming();
   }
   warm->dispatcher(warm, effClose, 0, 0, nullptr, 0.0f);

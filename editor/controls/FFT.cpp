@@ -11,7 +11,8 @@ int FFTLog2(int n)
 {
   if (n <= 0 || (n & (n - 1)) != 0) return -1;
   int m = 0;
-  while ((1 << m) != n) ++m;
+  while ((1 << m) != n)
+    ++m;
   return m;
 }
 
@@ -51,7 +52,8 @@ void fft(double* re, double* im, int log2n, int direction)
   for (int i = 1, j = 0; i < n; ++i)
   {
     int bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
+    for (; j & bit; bit >>= 1)
+      j ^= bit;
     j |= bit;
     if (i < j)
     {
@@ -80,7 +82,8 @@ void FillFFTWindowTable(double* table, int n, int window)
   if (!table || n <= 0) return;
   if (n < 2 || window == kFFTWindowRectangular)
   {
-    for (int i = 0; i < n; ++i) table[i] = 1.0;
+    for (int i = 0; i < n; ++i)
+      table[i] = 1.0;
     return;
   }
   // The shapes run over i / (n - 1): both end points are on the window's edges.
@@ -91,37 +94,37 @@ void FillFFTWindowTable(double* table, int n, int window)
     double w;
     switch (window)
     {
-      case kFFTWindowBlackman:
-        w = 0.42 - 0.5 * cos(twoPi * i / len) + 0.08 * cos(2.0 * twoPi * i / len);
-        break;
-      case kFFTWindowBlackmanHarris:
-      {
-        const double u = i + 0.5;
-        w = 0.35875 - 0.48829 * cos(twoPi * u / len) + 0.14128 * cos(2.0 * twoPi * u / len) -
-            0.01168 * cos(3.0 * twoPi * u / len);
-        break;
-      }
-      case kFFTWindowHamming:
-        w = 0.54 - 0.46 * cos(twoPi * i / len);
-        break;
-      case kFFTWindowHann:
-        w = 0.5 * (1.0 - cos(twoPi * i / len));
-        break;
-      case kFFTWindowSineCubed:
-      {
-        const double s = sin(M_PI * i / len);
-        w = s * s * s;
-        break;
-      }
-      case kFFTWindowHannSquared:
-      {
-        const double hann = 0.5 * (1.0 - cos(twoPi * i / len));
-        w = hann * hann;
-        break;
-      }
-      default:  // kFFTWindowSine and anything unknown
-        w = sin(M_PI * i / len);
-        break;
+    case kFFTWindowBlackman:
+      w = 0.42 - 0.5 * cos(twoPi * i / len) + 0.08 * cos(2.0 * twoPi * i / len);
+      break;
+    case kFFTWindowBlackmanHarris:
+    {
+      const double u = i + 0.5;
+      w = 0.35875 - 0.48829 * cos(twoPi * u / len) + 0.14128 * cos(2.0 * twoPi * u / len) -
+          0.01168 * cos(3.0 * twoPi * u / len);
+      break;
+    }
+    case kFFTWindowHamming:
+      w = 0.54 - 0.46 * cos(twoPi * i / len);
+      break;
+    case kFFTWindowHann:
+      w = 0.5 * (1.0 - cos(twoPi * i / len));
+      break;
+    case kFFTWindowSineCubed:
+    {
+      const double s = sin(M_PI * i / len);
+      w = s * s * s;
+      break;
+    }
+    case kFFTWindowHannSquared:
+    {
+      const double hann = 0.5 * (1.0 - cos(twoPi * i / len));
+      w = hann * hann;
+      break;
+    }
+    default: // kFFTWindowSine and anything unknown
+      w = sin(M_PI * i / len);
+      break;
     }
     table[i] = w * w;
   }

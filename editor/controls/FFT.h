@@ -7,7 +7,7 @@ enum EFFTWindow
 {
   kFFTWindowRectangular = 0,
   kFFTWindowBlackman = 1,
-  kFFTWindowBlackmanHarris = 2,  // 4-term, sampled half a sample off the grid
+  kFFTWindowBlackmanHarris = 2, // 4-term, sampled half a sample off the grid
   kFFTWindowHamming = 3,
   kFFTWindowHann = 4,
   kFFTWindowSine = 5,

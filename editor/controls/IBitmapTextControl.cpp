@@ -5,9 +5,8 @@
 #include <cstring>
 
 void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* rect,
-                      const IText* text, const IChannelBlend* blend, const char* str,
-                      bool vCenter, bool multiline, int charWidth, int charHeight,
-                      int charOffset)
+                      const IText* text, const IChannelBlend* blend, const char* str, bool vCenter,
+                      bool multiline, int charWidth, int charHeight, int charOffset)
 {
   if (!graphics || !font || !rect || !str || !str[0] || charWidth <= 0) return;
   const size_t rawLen = strlen(str);
@@ -32,7 +31,7 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* rec
       perLine = len;
   }
 
-  IBitmap fontBitmap = *font;  // DrawBitmap takes a mutable bitmap
+  IBitmap fontBitmap = *font; // DrawBitmap takes a mutable bitmap
   const char* p = str;
   // Rows 0..nRows inclusive: the last row takes what the division left over.
   for (long long i = 0; i <= nRows; ++i)
@@ -53,10 +52,7 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* rec
 IBitmapTextControl::IBitmapTextControl(IEffectBase* plug, const IRECT& rect, const IBitmap* font,
                                        const char* str, const IText* text, int charWidth,
                                        int charHeight, int charOffset)
-    : IControl(plug, rect),
-      mStr(str),
-      mCharWidth(charWidth),
-      mCharHeight(charHeight),
+    : IControl(plug, rect), mStr(str), mCharWidth(charWidth), mCharHeight(charHeight),
       mCharOffset(charOffset)
 {
   SetText(text);

@@ -14,7 +14,10 @@ void ICaptionControl::OnMouseDown(int, int, IMouseMod* mod)
   if (mod && (mod->L || mod->R)) PromptUserInput();
 }
 
-void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*) { PromptUserInput(); }
+void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
+{
+  PromptUserInput();
+}
 
 bool ICaptionControl::Draw(IGraphics* graphics)
 {

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 
-IEditableTextControl::IEditableTextControl(IEffectBase* plug, const IRECT& rect,
-                                           const IText* text, const char* str, bool flag,
-                                           bool password)
+IEditableTextControl::IEditableTextControl(IEffectBase* plug, const IRECT& rect, const IText* text,
+                                           const char* str, bool flag, bool password)
     : ITextControl(plug, rect, text, str), mBGColor(0, 0, 0, 0), mFlag(flag), mPassword(password)
 {
   mDblAsSingleClick = true;

@@ -21,7 +21,7 @@ public:
   bool IsPassword() const { return mPassword; }
 
 protected:
-  IColor mBGColor;  // alpha 0: no background
+  IColor mBGColor; // alpha 0: no background
   bool mFlag;
   bool mPassword;
 };

@@ -13,11 +13,8 @@ IRECT FaderRECT(int x, int y, int len, const IBitmap* b, EDirection direction)
 
 IFaderControl::IFaderControl(IEffectBase* plug, int x, int y, int len, int paramIdx,
                              const IBitmap* bitmap, EDirection direction, bool onlyHandle)
-    : IControl(plug, FaderRECT(x, y, len, bitmap, direction), paramIdx),
-      mLen(len),
-      mHandleHeadroom(0),
-      mDirection(direction),
-      mOnlyHandle(onlyHandle)
+    : IControl(plug, FaderRECT(x, y, len, bitmap, direction), paramIdx), mLen(len),
+      mHandleHeadroom(0), mDirection(direction), mOnlyHandle(onlyHandle)
 {
   if (bitmap) mBitmap = *bitmap;
   mHandleHeadroom = direction == kHorizontal ? mBitmap.W : mBitmap.H;
@@ -67,7 +64,10 @@ void IFaderControl::OnMouseDown(int x, int y, IMouseMod* mod)
   SnapToMouse(x, y);
 }
 
-void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) { SnapToMouse(x, y); }
+void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*)
+{
+  SnapToMouse(x, y);
+}
 
 bool IFaderControl::IsHit(int x, int y)
 {

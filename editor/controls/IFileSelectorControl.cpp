@@ -47,4 +47,7 @@ void IFileSelectorControl::GetLastSelectedFileForPlug(UTL_String* str) const
   if (str) str->Set(mFile.Get());
 }
 
-void IFileSelectorControl::SetLastSelectedFileFromPlug(const char* file) { mFile.Set(file); }
+void IFileSelectorControl::SetLastSelectedFileFromPlug(const char* file)
+{
+  mFile.Set(file);
+}

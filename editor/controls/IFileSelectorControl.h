@@ -2,7 +2,7 @@
 // Opens the editor's file dialog on a click. While the modal dialog is up the
 // control shows its bitmap; afterwards it reports dirty once so that the plug-in
 // side can pick up the chosen file.
-#include "core/IEffectBase.h"  // EFileAction
+#include "core/IEffectBase.h" // EFileAction
 #include "editor/controls/IControl.h"
 #include "util/UTL_String.h"
 

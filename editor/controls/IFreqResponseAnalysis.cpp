@@ -26,10 +26,8 @@ double SampleAt(const double* y, int n, double p, bool holdLast)
 } // namespace
 
 IFreqResponseAnalysis::IFreqResponseAnalysis(int width, int height, int fftSize, int window)
-    : mWidth(std::max(width, 0)),
-      mHeight(std::max(height, 0)),
-      mFFTSize(IsValidFFTSize(fftSize) ? fftSize : kDefaultFFTSize),
-      mWindow(window)
+    : mWidth(std::max(width, 0)), mHeight(std::max(height, 0)),
+      mFFTSize(IsValidFFTSize(fftSize) ? fftSize : kDefaultFFTSize), mWindow(window)
 {
   SetScale(mLowFreq, mHighFreq, mDbRange, mDbOffset);
   mColumns.Resize(mWidth);
@@ -112,7 +110,7 @@ void IFreqResponseAnalysis::SetData(const double* samples)
     mag[k] = sqrt(re[k] * re[k] + im[k] * im[k]);
     if (mag[k] > largest) largest = mag[k];
   }
-  mIRGain = 1.0 / largest;  // +inf for silence, as a gain it means "no response"
+  mIRGain = 1.0 / largest; // +inf for silence, as a gain it means "no response"
 
   // Equal steps of log frequency from the low edge up: f = 10^(i / half * span + log10(low)).
   const double binsPerHz = half / (mSampleRate * 0.5);
@@ -136,11 +134,11 @@ void IFreqResponseAnalysis::SetData(const double* samples)
     double v = SampleAt(logAxis, n / 2, x, true);
     // Rows below the top: the top edge is the offset in dB, the bottom offset - range.
     v = pixelsPerDb * mDbOffset + log10(std::max(v, 0.00001)) * -20.0 * pixelsPerDb;
-    if (std::isnan(v)) v = h;  // NaN input shows as silence instead of sticking in the memory
+    if (std::isnan(v)) v = h; // NaN input shows as silence instead of sticking in the memory
     if (mDisplayMode == 0)
     {
       const double m = memory[c];
-      const double a = v > m ? slow : fast;  // larger v is a lower level
+      const double a = v > m ? slow : fast; // larger v is a lower level
       v = (m - v) * a + v;
       memory[c] = v;
     }

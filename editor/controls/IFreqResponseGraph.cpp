@@ -4,10 +4,7 @@
 
 IFreqResponseGraph::IFreqResponseGraph(IEffectBase* plug, IColor color, IRECT rect, int fftSize,
                                        EFFTWindow window)
-    : IControl(plug, rect, -1),
-      mColor(color),
-      mLeft(rect.L),
-      mTop(rect.T),
+    : IControl(plug, rect, -1), mColor(color), mLeft(rect.L), mTop(rect.T),
       mAnalysis(rect.R - rect.L, rect.B - rect.T, fftSize, window)
 {
 }

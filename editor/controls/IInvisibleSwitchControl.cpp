@@ -1,7 +1,6 @@
 #include "editor/controls/IInvisibleSwitchControl.h"
 
-IInvisibleSwitchControl::IInvisibleSwitchControl(IEffectBase* plug, const IRECT& rect,
-                                                 int paramIdx)
+IInvisibleSwitchControl::IInvisibleSwitchControl(IEffectBase* plug, const IRECT& rect, int paramIdx)
     : IControl(plug, rect, paramIdx, IChannelBlend::kBlendClobber)
 {
   mDisablePrompt = true;

@@ -6,11 +6,8 @@ IKnobLineControl::IKnobLineControl(IEffectBase* plug, const IRECT& rect, int par
                                    const IColor* color, double innerRadius, double outerRadius,
                                    double minAngle, double maxAngle, EDirection direction,
                                    double gearing)
-    : IKnobControl(plug, rect, paramIdx, direction, gearing),
-      mColor(color ? *color : COLOR_BLACK),
-      mMinAngle(float(minAngle)),
-      mMaxAngle(float(maxAngle)),
-      mInnerRadius(float(innerRadius)),
+    : IKnobControl(plug, rect, paramIdx, direction, gearing), mColor(color ? *color : COLOR_BLACK),
+      mMinAngle(float(minAngle)), mMaxAngle(float(maxAngle)), mInnerRadius(float(innerRadius)),
       mOuterRadius(float(outerRadius))
 {
   if (outerRadius == 0.0) mOuterRadius = float((rect.R - rect.L) * 0.5);

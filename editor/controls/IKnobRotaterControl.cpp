@@ -11,13 +11,10 @@ IRECT BitmapRECT(int x, int y, const IBitmap* b)
 } // namespace
 
 IKnobRotaterControl::IKnobRotaterControl(IEffectBase* plug, int x, int y, int paramIdx,
-                                         const IBitmap* bitmap, double minAngle,
-                                         double maxAngle, int yOffsetZeroDeg,
-                                         EDirection direction, double gearing)
+                                         const IBitmap* bitmap, double minAngle, double maxAngle,
+                                         int yOffsetZeroDeg, EDirection direction, double gearing)
     : IKnobControl(plug, BitmapRECT(x, y, bitmap), paramIdx, direction, gearing),
-      mMinAngle(minAngle),
-      mMaxAngle(maxAngle),
-      mYOffset(yOffsetZeroDeg)
+      mMinAngle(minAngle), mMaxAngle(maxAngle), mYOffset(yOffsetZeroDeg)
 {
   if (bitmap) mBitmap = *bitmap;
 }

@@ -10,13 +10,12 @@ IRECT BitmapRECT(int x, int y, const IBitmap* b)
 }
 } // namespace
 
-IKnobRotatingMaskControl::IKnobRotatingMaskControl(IEffectBase* plug, int x, int y,
-                                                   int paramIdx, const IBitmap* base,
-                                                   const IBitmap* mask, const IBitmap* top,
-                                                   double minAngle, double maxAngle,
-                                                   EDirection direction, double gearing)
-    : IKnobControl(plug, BitmapRECT(x, y, base), paramIdx, direction, gearing),
-      mMinAngle(minAngle),
+IKnobRotatingMaskControl::IKnobRotatingMaskControl(IEffectBase* plug, int x, int y, int paramIdx,
+                                                   const IBitmap* base, const IBitmap* mask,
+                                                   const IBitmap* top, double minAngle,
+                                                   double maxAngle, EDirection direction,
+                                                   double gearing)
+    : IKnobControl(plug, BitmapRECT(x, y, base), paramIdx, direction, gearing), mMinAngle(minAngle),
       mMaxAngle(maxAngle)
 {
   if (base) mBase = *base;

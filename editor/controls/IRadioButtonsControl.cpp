@@ -10,7 +10,7 @@ IRadioButtonsControl::IRadioButtonsControl(IEffectBase* plug, const IRECT& rect,
   if (bitmap) mBitmap = *bitmap;
   if (nButtons < 1) return;
   const int w = mBitmap.W;
-  const int h = int(double(mBitmap.H) / double(mBitmap.N));  // one frame of the strip
+  const int h = int(double(mBitmap.H) / double(mBitmap.N)); // one frame of the strip
   // The gaps share what the buttons leave free; one button has no gap to share.
   const int gaps = nButtons - 1;
   int dX = 0, dY = 0;

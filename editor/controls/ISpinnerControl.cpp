@@ -5,12 +5,8 @@
 ISpinnerControl::ISpinnerControl(IEffectBase* plug, const IRECT& rect, int paramIdx,
                                  const IText* text, IParam* ownParam, bool showValue,
                                  bool showLabel, EDirection direction, double gearing)
-    : ITextControl(plug, rect, text, ""),
-      mDirection(direction),
-      mGearing(gearing),
-      mShowValue(showValue),
-      mShowLabel(showLabel),
-      mOwnParam(ownParam)
+    : ITextControl(plug, rect, text, ""), mDirection(direction), mGearing(gearing),
+      mShowValue(showValue), mShowLabel(showLabel), mOwnParam(ownParam)
 {
   mParamIdx = paramIdx;
 }

@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-ITextControl::ITextControl(IEffectBase* plug, const IRECT& rect, const IText* text,
-                           const char* str)
+ITextControl::ITextControl(IEffectBase* plug, const IRECT& rect, const IText* text, const char* str)
     : IControl(plug, rect), mStr(str)
 {
   SetText(text);

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-
 IURLControl::IURLControl(IEffectBase* plug, const IRECT& rect, const char* url,
                          const char* backupURL, const char* errMsgOnFailure)
     : IControl(plug, rect)

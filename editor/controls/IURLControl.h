@@ -10,8 +10,8 @@ public:
   static constexpr int kErrMsgLen = 1024;
 
   // Null or empty texts leave their fields empty; longer texts are cut to fit.
-  IURLControl(IEffectBase* plug, const IRECT& rect, const char* url, const char* backupURL = nullptr,
-              const char* errMsgOnFailure = nullptr);
+  IURLControl(IEffectBase* plug, const IRECT& rect, const char* url,
+              const char* backupURL = nullptr, const char* errMsgOnFailure = nullptr);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics*) override { return true; }
 

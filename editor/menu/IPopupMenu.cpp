@@ -22,7 +22,7 @@ IPopupMenuItem* IPopupMenu::AddItem(IPopupMenuItem* item, int index)
 {
   if (!item) return nullptr;
   if (index == -1) return mItems.Add(item);
-  return mItems.Insert(index, item);  // clamps to [0, count]
+  return mItems.Insert(index, item); // clamps to [0, count]
 }
 
 IPopupMenuItem* IPopupMenu::AddItem(const char* text, int index, int flags)
@@ -66,7 +66,8 @@ bool IPopupMenu::CheckItem(int index, bool checked)
 
 void IPopupMenu::CheckItemAlone(int index)
 {
-  for (int i = 0; i < GetNItems(); ++i) mItems.Get(i)->SetChecked(i == index);
+  for (int i = 0; i < GetNItems(); ++i)
+    mItems.Get(i)->SetChecked(i == index);
 }
 
 bool IPopupMenu::IsItemChecked(int index) const

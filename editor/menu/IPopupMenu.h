@@ -45,10 +45,10 @@ public:
   // Item label numbering, applied by the platform layer with the 1-based item number.
   enum EPrefix
   {
-    kPrefixNone = 0,   // plain text
-    kPrefixOne = 1,    // "%1d: "
-    kPrefixTwo = 2,    // "%02d: "
-    kPrefixThree = 3,  // "%03d: "
+    kPrefixNone = 0,  // plain text
+    kPrefixOne = 1,   // "%1d: "
+    kPrefixTwo = 2,   // "%02d: "
+    kPrefixThree = 3, // "%03d: "
   };
 
   IPopupMenu() = default;

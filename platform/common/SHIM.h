@@ -7,8 +7,8 @@
 // Pixel layout of a memory context: 32 bits per pixel, bytes A, R, G, B in memory (alpha
 // first and ignored by the platform), 4 x span bytes per row, row 0 at the top.
 
-struct SHIM_GfxContext;  // opaque
-struct SHIM_Font;        // opaque; made and destroyed by the font services (SHIM_Font.h)
+struct SHIM_GfxContext; // opaque
+struct SHIM_Font;       // opaque; made and destroyed by the font services (SHIM_Font.h)
 
 // Background modes for text drawing.
 enum

@@ -21,8 +21,8 @@ enum
   SHIM_FW_NORMAL = 400,
   SHIM_FW_BOLD = 700,
 
-  SHIM_QUALITY_DEFAULT = 0,          // anti-aliased
-  SHIM_QUALITY_NONANTIALIASED = 3,   // one bit per pixel
+  SHIM_QUALITY_DEFAULT = 0,        // anti-aliased
+  SHIM_QUALITY_NONANTIALIASED = 3, // one bit per pixel
   SHIM_QUALITY_ANTIALIASED = 4
 };
 
@@ -46,9 +46,9 @@ struct SHIM_Rect
 
 struct SHIM_TextMetrics
 {
-  int height;    // line height: ascent + descent
-  int ascent;    // baseline below the line's top
-  int descent;   // lowest ink below the baseline
+  int height;  // line height: ascent + descent
+  int ascent;  // baseline below the line's top
+  int descent; // lowest ink below the baseline
   int aveCharWidth;
   int maxCharWidth;
 };
@@ -74,8 +74,8 @@ struct SHIM_Surface
 };
 
 // Makes a font. height: the em size in pixels (its absolute value; 0 picks 12, above 4096
-// fails); the line height comes out somewhat larger. escapement and orientation in tenths of a degree,
-// counter-clockwise (orientation follows escapement). weight 100..900 (700 and above bold).
+// fails); the line height comes out somewhat larger. escapement and orientation in tenths of a
+// degree, counter-clockwise (orientation follows escapement). weight 100..900 (700 and above bold).
 // The width, underline, strike-out, charset, precision and pitch arguments are accepted for the
 // callers' convenience and ignored. A face fontconfig does not know falls back to its best
 // match; "Monaco" falls back to the best monospace face. Null when no usable font exists.

@@ -61,12 +61,12 @@ FT_Library Library()
 
 struct Glyph
 {
-  int left = 0;     // bitmap offset from the pen, pixels right
-  int top = 0;      // bitmap offset from the pen, pixels up
+  int left = 0; // bitmap offset from the pen, pixels right
+  int top = 0;  // bitmap offset from the pen, pixels up
   int width = 0;
   int height = 0;
-  int advance = 0;  // along the baseline, whole pixels
-  int advX = 0;     // screen advance in 26.6 (differs from advance only for turned text)
+  int advance = 0; // along the baseline, whole pixels
+  int advX = 0;    // screen advance in 26.6 (differs from advance only for turned text)
   int advY = 0;
   std::vector<uint8_t> coverage;
 };
@@ -113,8 +113,10 @@ std::string MatchFontFile(const char* family, int fcWeight, bool italic, int* in
   return file;
 }
 
-int CeilPixels(FT_Pos v26_6) { return int((v26_6 + 63) >> 6); }
-
+int CeilPixels(FT_Pos v26_6)
+{
+  return int((v26_6 + 63) >> 6);
+}
 
 } // namespace
 
@@ -128,7 +130,7 @@ struct SHIM_Font
   bool turned = false;
   FT_Matrix matrix{};
   SHIM_TextMetrics metrics{};
-  std::mutex mutex;  // guards face and glyphs
+  std::mutex mutex; // guards face and glyphs
   std::unordered_map<uint32_t, Glyph> glyphs;
   size_t glyphBytes = 0;
 
@@ -165,15 +167,14 @@ const Glyph& SHIM_Font::GetGlyph(uint32_t cp)
     FT_Vector adv{FT_Pos(g.advance) * 64, 0};
     FT_Vector_Transform(&adv, &matrix);
     g.advX = int(adv.x);
-    g.advY = int(-adv.y);  // screen y grows downwards
+    g.advY = int(-adv.y); // screen y grows downwards
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE)
   {
     if (obliqueSynthetic) FT_GlyphSlot_Oblique(slot);
     if (turned) FT_Outline_Transform(&slot->outline, &matrix);
   }
-  if (FT_Render_Glyph(slot, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
-    return g;
+  if (FT_Render_Glyph(slot, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
   const FT_Bitmap& bm = slot->bitmap;
   g.left = slot->bitmap_left;
   g.top = slot->bitmap_top;
@@ -302,7 +303,7 @@ namespace
 
 struct Line
 {
-  int begin, end;  // byte range
+  int begin, end; // byte range
   int width;
 };
 
@@ -333,8 +334,8 @@ void Composite(const SHIM_Surface& s, const SHIM_Rect& clip, const Glyph& g, int
 
 void FillOpaque(const SHIM_Surface& s, const SHIM_Rect& r, uint32_t color)
 {
-  const uint32_t px = 0xFFu | ((color >> 16) & 0xFF) << 8 | ((color >> 8) & 0xFF) << 16 |
-                      (color & 0xFF) << 24;
+  const uint32_t px =
+      0xFFu | ((color >> 16) & 0xFF) << 8 | ((color >> 8) & 0xFF) << 16 | (color & 0xFF) << 24;
   for (int y = r.top; y < r.bottom; ++y)
   {
     uint32_t* row = s.row0 + ptrdiff_t(y) * s.stride;
@@ -405,8 +406,10 @@ int SHIM_DrawTextOnSurface(const SHIM_Surface* surface, const SHIM_TextStyle* st
 
   // Positions in 64-bit: rectangles near the int limits must not overflow.
   long long top = rect->top;
-  if (flags & SHIM_DT_VCENTER) top = ((long long)rect->top + rect->bottom - height) / 2;
-  else if (flags & SHIM_DT_BOTTOM) top = (long long)rect->bottom - height;
+  if (flags & SHIM_DT_VCENTER)
+    top = ((long long)rect->top + rect->bottom - height) / 2;
+  else if (flags & SHIM_DT_BOTTOM)
+    top = (long long)rect->bottom - height;
 
   SHIM_Rect clip{0, 0, surface->width, surface->height};
   if (!(flags & SHIM_DT_NOCLIP))
@@ -421,24 +424,28 @@ int SHIM_DrawTextOnSurface(const SHIM_Surface* surface, const SHIM_TextStyle* st
   if (style->bkMode == SHIM_OPAQUE)
   {
     long long l = rect->left;
-    if (flags & SHIM_DT_CENTER) l = ((long long)rect->left + rect->right - width) / 2;
-    else if (flags & SHIM_DT_RIGHT) l = (long long)rect->right - width;
+    if (flags & SHIM_DT_CENTER)
+      l = ((long long)rect->left + rect->right - width) / 2;
+    else if (flags & SHIM_DT_RIGHT)
+      l = (long long)rect->right - width;
     SHIM_Rect box{int(std::max<long long>(l, clip.left)), int(std::max<long long>(top, clip.top)),
                   int(std::min<long long>(l + width, clip.right)),
                   int(std::min<long long>(top + height, clip.bottom))};
     if (box.left < box.right && box.top < box.bottom) FillOpaque(*surface, box, style->bkColor);
   }
 
-  const double angle = font->turned ? std::atan2(double(font->matrix.yx), double(font->matrix.xx))
-                                    : 0.0;
+  const double angle =
+      font->turned ? std::atan2(double(font->matrix.yx), double(font->matrix.xx)) : 0.0;
   const double ca = std::cos(angle), sa = std::sin(angle);
   const int ascent = font->metrics.ascent;
   for (size_t li = 0; li < lines.size(); ++li)
   {
     const Line& line = lines[li];
     long long left = rect->left;
-    if (flags & SHIM_DT_CENTER) left = ((long long)rect->left + rect->right - line.width) / 2;
-    else if (flags & SHIM_DT_RIGHT) left = (long long)rect->right - line.width;
+    if (flags & SHIM_DT_CENTER)
+      left = ((long long)rect->left + rect->right - line.width) / 2;
+    else if (flags & SHIM_DT_RIGHT)
+      left = (long long)rect->right - line.width;
     // Pen in 26.6 screen coordinates. Turned text turns about the text box's top-left corner.
     long long penX, penY;
     if (!font->turned)

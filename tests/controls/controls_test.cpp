@@ -27,7 +27,7 @@
 
 namespace
 {
-constexpr uint32_t kBlack = 0x000000FFu;  // A | R << 8 | G << 16 | B << 24
+constexpr uint32_t kBlack = 0x000000FFu; // A | R << 8 | G << 16 | B << 24
 constexpr uint32_t kRed = 0x0000FFFFu;
 constexpr uint32_t kGreen = 0x00FF00FFu;
 
@@ -49,10 +49,9 @@ struct Editor
     fx.GetParam(3)->InitInt("Steps", 2, 0, 4);
     g = new HeadlessGraphics(&fx, w, h);
     g->AttachPanelBackground(&COLOR_BLACK);
-    fx.AttachGraphics(g);  // the plug-in owns and deletes the editor
+    fx.AttachGraphics(g); // the plug-in owns and deletes the editor
   }
-  template <class C>
-  C* Attach(C* control)
+  template <class C> C* Attach(C* control)
   {
     g->AttachControl(control);
     return control;
@@ -72,8 +71,14 @@ struct Editor
   }
 };
 
-IMouseMod Left() { return IMouseMod(true); }
-IMouseMod Right() { return IMouseMod(false, true); }
+IMouseMod Left()
+{
+  return IMouseMod(true);
+}
+IMouseMod Right()
+{
+  return IMouseMod(false, true);
+}
 } // namespace
 
 TEST(SwitchFamily, ContactButtonAndInvisibleSwitchTimeTheirChanges)
@@ -91,7 +96,7 @@ TEST(SwitchFamily, ContactButtonAndInvisibleSwitchTimeTheirChanges)
   EXPECT_EQ(contact->GetValue(), 1.0);
   e.g->OnMouseUp(5, 5, &l);
   EXPECT_EQ(contact->GetValue(), 0.0);
-  e.g->OnMouseDblClick(5, 5, &l);  // delivered to OnMouseDblClick: advances like a press
+  e.g->OnMouseDblClick(5, 5, &l); // delivered to OnMouseDblClick: advances like a press
   EXPECT_EQ(contact->GetValue(), 1.0);
 
   // Button: nothing on press but the picture, the value toggles on release.
@@ -103,7 +108,7 @@ TEST(SwitchFamily, ContactButtonAndInvisibleSwitchTimeTheirChanges)
   e.g->OnMouseUp(25, 5, &l);
   EXPECT_EQ(button->GetValue(), 1.0);
   e.DrawAll();
-  EXPECT_EQ(e.g->Pixel(25, 5), kRed);  // frame 1 again, whatever the value
+  EXPECT_EQ(e.g->Pixel(25, 5), kRed); // frame 1 again, whatever the value
   e.g->OnMouseDown(25, 5, &l);
   e.g->OnMouseUp(25, 5, &l);
   EXPECT_EQ(button->GetValue(), 0.0);
@@ -124,7 +129,7 @@ TEST(SwitchFamily, ContactButtonAndInvisibleSwitchTimeTheirChanges)
 TEST(RadioButtons, LayoutsStaySpreadInsideTheRectangle)
 {
   Editor e;
-  e.g->AddStripImage("radio", 10, 8, {kRed, kGreen});  // 10 x 8 per frame
+  e.g->AddStripImage("radio", 10, 8, {kRed, kGreen}); // 10 x 8 per frame
   IBitmap b = e.g->LoadIBitmap(9502, "radio", 2);
   struct Case
   {
@@ -176,7 +181,7 @@ TEST(RadioButtons, ClicksSelectAndDrawTheActiveButton)
     e.g->OnMouseDown(5, c.y, &l);
     e.g->OnMouseUp(5, c.y, &l);
     EXPECT_EQ(radio->GetValue(), c.value) << "y " << c.y;
-    EXPECT_GT(e.fx.mInformed.size(), informed);  // sent to the plug-in even from a gap
+    EXPECT_GT(e.fx.mInformed.size(), informed); // sent to the plug-in even from a gap
   }
 
   radio->SetValueFromPlug(0.5);
@@ -184,7 +189,7 @@ TEST(RadioButtons, ClicksSelectAndDrawTheActiveButton)
   EXPECT_EQ(e.g->Pixel(5, 4), kRed);
   EXPECT_EQ(e.g->Pixel(5, 20), kGreen);
   EXPECT_EQ(e.g->Pixel(5, 36), kRed);
-  EXPECT_EQ(e.g->Pixel(5, 12), kBlack);  // gaps are the background's
+  EXPECT_EQ(e.g->Pixel(5, 12), kBlack); // gaps are the background's
 
   // A right click prompts (prompting is off by default) and selects nothing.
   IMouseMod r = Right();
@@ -220,8 +225,8 @@ TEST(Fader, HandlePositionAndSnap)
   auto* v = e.Attach(new IFaderControl(&e.fx, 10, 20, 100, 0, &handle, kVertical));
   EXPECT_EQ(*v->GetRECT(), IRECT(10, 20, 30, 120));
   EXPECT_EQ(v->GetHandleHeadroom(), 10);
-  EXPECT_EQ(v->GetHandleRECT(1.0), IRECT(10, 20, 30, 30));    // 1 at the top
-  EXPECT_EQ(v->GetHandleRECT(0.0), IRECT(10, 110, 30, 120));  // 0 at the bottom
+  EXPECT_EQ(v->GetHandleRECT(1.0), IRECT(10, 20, 30, 30));   // 1 at the top
+  EXPECT_EQ(v->GetHandleRECT(0.0), IRECT(10, 110, 30, 120)); // 0 at the bottom
   EXPECT_EQ(v->GetHandleRECT(0.5), IRECT(10, 65, 30, 75));
 
   IMouseMod l = Left();
@@ -241,14 +246,14 @@ TEST(Fader, HandlePositionAndSnap)
   EXPECT_EQ((h.T + h.B) / 2, 47);
 
   IMouseMod r = Right();
-  v->OnMouseDown(20, 115, &r);  // prompts instead of snapping
+  v->OnMouseDown(20, 115, &r); // prompts instead of snapping
   EXPECT_NEAR(v->GetValue(), 1.0 - (47 - 20 - 5) / 90.0, 1e-12);
 
   // Horizontal: the handle's width is the headroom; value 1 at the right.
   auto* hz = e.Attach(new IFaderControl(&e.fx, 0, 150, 120, 3, &handle, kHorizontal, true));
   EXPECT_EQ(*hz->GetRECT(), IRECT(0, 150, 120, 160));
   EXPECT_EQ(hz->GetHandleRECT(1.0), IRECT(100, 150, 120, 160));
-  hz->OnMouseDown(60, 155, &l);  // (60 - 0 - 10) / 100
+  hz->OnMouseDown(60, 155, &l); // (60 - 0 - 10) / 100
   EXPECT_NEAR(hz->GetValue(), 0.5, 1e-12);
   // Only the handle is hit.
   EXPECT_TRUE(hz->IsHit(55, 155));
@@ -257,7 +262,7 @@ TEST(Fader, HandlePositionAndSnap)
 
   e.DrawAll();
   EXPECT_EQ(e.g->Pixel(55, 155), kRed);
-  EXPECT_EQ(e.g->Pixel(5, 155), kBlack);  // the track is not drawn
+  EXPECT_EQ(e.g->Pixel(5, 155), kBlack); // the track is not drawn
 
   // A handle as long as the track has no travel: the value stays.
   IFaderControl stuck(&e.fx, 0, 0, 10, -1, &handle, kVertical);
@@ -281,15 +286,15 @@ TEST(Spinner, WheelStepDependsOnTheParameter)
     int d;
     double start, expect;
   } cases[] = {
-      {0, nullptr, &none, 1, 0.2, 0.3},           // bound Double, step 0.1 added as it is
-      {0, nullptr, &shift, -2, 0.5, 0.3},         // modifiers do not refine a stepped parameter
-      {3, nullptr, &none, 1, 0.25, 1.0},          // Int step 1: at the bound at once
+      {0, nullptr, &none, 1, 0.2, 0.3},   // bound Double, step 0.1 added as it is
+      {0, nullptr, &shift, -2, 0.5, 0.3}, // modifiers do not refine a stepped parameter
+      {3, nullptr, &none, 1, 0.25, 1.0},  // Int step 1: at the bound at once
       {3, nullptr, &none, -1, 0.75, 0.0},
-      {-1, &own, &none, 1, 0.5, 1.0},             // the own parameter when none is bound
-      {-1, &ownNoStep, &ctrl, 3, 0.5, 0.503},     // no step: fine with control ...
-      {-1, &ownNoStep, &none, 3, 0.5, 0.53},      // ... else 0.01
-      {-1, nullptr, &shift, 3, 0.5, 0.53},        // no parameter at all: always 0.01
-      {7, &own, &none, 1, 0.5, 0.51},             // an index beyond the list finds none
+      {-1, &own, &none, 1, 0.5, 1.0},         // the own parameter when none is bound
+      {-1, &ownNoStep, &ctrl, 3, 0.5, 0.503}, // no step: fine with control ...
+      {-1, &ownNoStep, &none, 3, 0.5, 0.53},  // ... else 0.01
+      {-1, nullptr, &shift, 3, 0.5, 0.53},    // no parameter at all: always 0.01
+      {7, &own, &none, 1, 0.5, 0.51},         // an index beyond the list finds none
   };
   for (const Case& c : cases)
   {
@@ -310,7 +315,7 @@ TEST(Spinner, DragAndText)
   s->SetValue(0.5);
   s->OnMouseDrag(0, 0, 0, -10, &shift);
   EXPECT_NEAR(s->GetValue(), 0.6, 1e-12);
-  e.DrawAll();  // the bound parameter took the value through the plug-in
+  e.DrawAll(); // the bound parameter took the value through the plug-in
   EXPECT_STREQ(s->GetTextString(), "6.0 dB");
 
   auto* h = e.Attach(new ISpinnerControl(&e.fx, IRECT(0, 60, 40, 70), -1, nullptr, nullptr, true,
@@ -324,8 +329,8 @@ TEST(Spinner, DragAndText)
   // An own parameter follows the control's value when drawn; no label when asked.
   IParam own;
   own.InitDouble("Own", 0.0, 0.0, 100.0, 0.0, "%");
-  auto* o = e.Attach(
-      new ISpinnerControl(&e.fx, IRECT(50, 0, 90, 20), -1, nullptr, &own, true, false));
+  auto* o =
+      e.Attach(new ISpinnerControl(&e.fx, IRECT(50, 0, 90, 20), -1, nullptr, &own, true, false));
   o->SetValue(0.5);
   e.DrawAll();
   EXPECT_EQ(own.Value(), 50.0);
@@ -353,13 +358,13 @@ TEST(TextControls, SetTextFromPlugMarksDirtyOnlyOnChange)
     c->SetTextFromPlug("abd");
     EXPECT_TRUE(c->IsDirty());
     c->SetClean();
-    c->SetTextFromPlug(nullptr);  // the empty text
+    c->SetTextFromPlug(nullptr); // the empty text
     EXPECT_TRUE(c->IsDirty());
   }
   EXPECT_STREQ(text.GetTextString(), "");
   EXPECT_STREQ(user.GetTextString(), "");
   EXPECT_STREQ(bitmapText.GetTextString(), "");
-  EXPECT_TRUE(e.fx.mInformed.empty());  // texts never reach the plug-in
+  EXPECT_TRUE(e.fx.mInformed.empty()); // texts never reach the plug-in
 }
 
 TEST(TextControls, CaptionShowsTheParameterAndPromptsOnceEnabled)
@@ -374,7 +379,7 @@ TEST(TextControls, CaptionShowsTheParameterAndPromptsOnceEnabled)
   IMouseMod l = Left();
   e.g->OnMouseDown(10, 10, &l);
   e.g->OnMouseUp(10, 10, &l);
-  EXPECT_TRUE(e.g->mTextEntries.empty());  // prompting is off by default
+  EXPECT_TRUE(e.g->mTextEntries.empty()); // prompting is off by default
 
   gain->DisablePrompt(false);
   mode->DisablePrompt(false);
@@ -385,13 +390,13 @@ TEST(TextControls, CaptionShowsTheParameterAndPromptsOnceEnabled)
   EXPECT_EQ(e.g->mTextEntries[0].control, gain);
 
   e.g->mMenuChoice = 2;
-  e.g->OnMouseDblClick(10, 40, &l);  // a double click prompts too
+  e.g->OnMouseDblClick(10, 40, &l); // a double click prompts too
   ASSERT_EQ(e.g->mMenus.size(), 1u);
   EXPECT_EQ(e.g->mMenus[0].texts, (std::vector<std::string>{"Soft", "Hard", "Fuzz"}));
   EXPECT_EQ(mode->GetValue(), 1.0);
 
   IMouseMod nobody;
-  e.g->OnMouseDown(10, 40, &nobody);  // neither button flag: no prompt
+  e.g->OnMouseDown(10, 40, &nobody); // neither button flag: no prompt
   EXPECT_EQ(e.g->mMenus.size(), 1u);
 }
 
@@ -399,15 +404,17 @@ TEST(TextControls, EditableTextDrawsBackgroundAndPassword)
 {
   // The password's 150 characters draw exactly like 99 asterisks, and unlike 100.
   std::string stars99(99, '*'), stars100(100, '*'), secret(150, 'x');
-  auto render = [](const char* str, bool password, const IColor* bg) {
+  auto render = [](const char* str, bool password, const IColor* bg)
+  {
     Editor e(800, 20);
-    auto* t = e.Attach(new IEditableTextControl(&e.fx, IRECT(0, 0, 800, 20), nullptr, str,
-                                                false, password));
+    auto* t = e.Attach(
+        new IEditableTextControl(&e.fx, IRECT(0, 0, 800, 20), nullptr, str, false, password));
     t->SetBGColor(bg);
     e.DrawAll();
     std::vector<uint32_t> px;
     for (int y = 0; y < 20; ++y)
-      for (int x = 0; x < 800; ++x) px.push_back(e.g->Pixel(x, y));
+      for (int x = 0; x < 800; ++x)
+        px.push_back(e.g->Pixel(x, y));
     return px;
   };
   const IColor white = COLOR_WHITE;
@@ -416,9 +423,11 @@ TEST(TextControls, EditableTextDrawsBackgroundAndPassword)
   EXPECT_NE(pw, render(stars100.c_str(), false, &white));
   // With the background gone only the glyphs differ from the panel.
   const auto noBg = render("", false, nullptr);
-  for (uint32_t p : noBg) ASSERT_EQ(p, kBlack);
+  for (uint32_t p : noBg)
+    ASSERT_EQ(p, kBlack);
   const auto bgOnly = render("", false, &white);
-  for (uint32_t p : bgOnly) ASSERT_EQ(p, 0xFFFFFFFFu);
+  for (uint32_t p : bgOnly)
+    ASSERT_EQ(p, 0xFFFFFFFFu);
 
   Editor e;
   IEditableTextControl t(&e.fx, IRECT(0, 0, 10, 10), nullptr, "x", true, false);
@@ -476,7 +485,7 @@ TEST(URLControl, BackupOnlyWhenTheFirstFailsOrIsEmpty)
   EXPECT_EQ(std::string(cut.GetURL()), std::string(255, 'u'));
   EXPECT_STREQ(cut.GetBackupURL(), "");
   IMouseMod l = Left();
-  cut.OnMouseDown(0, 0, &l);  // no plug-in, no editor: nothing to open with
+  cut.OnMouseDown(0, 0, &l); // no plug-in, no editor: nothing to open with
 }
 
 TEST(FileSelector, ReportsDirtyOnceAfterASelection)
@@ -501,14 +510,14 @@ TEST(FileSelector, ReportsDirtyOnceAfterASelection)
   EXPECT_STREQ(file.Get(), "/tmp/a.wav");
   EXPECT_STREQ(fs->GetDir(), "/tmp");
 
-  EXPECT_TRUE(fs->IsDirty());  // the dirty flag itself
+  EXPECT_TRUE(fs->IsDirty()); // the dirty flag itself
   fs->SetClean();
-  EXPECT_TRUE(fs->IsDirty());  // the finished selection, once
+  EXPECT_TRUE(fs->IsDirty()); // the finished selection, once
   EXPECT_FALSE(fs->IsDirty());
   EXPECT_EQ(fs->GetState(), IFileSelectorControl::kFSNone);
 
   fs->OnMouseDown(5, 5, &l);
-  EXPECT_EQ(fs->GetValue(), 0.0);  // 2 wraps to 0: any change tells of a selection
+  EXPECT_EQ(fs->GetValue(), 0.0); // 2 wraps to 0: any change tells of a selection
 
   fs->SetLastSelectedFileFromPlug("/x");
   fs->GetLastSelectedFileForPlug(&file);
@@ -533,7 +542,7 @@ TEST(InvisibleSelect, ReleaseHeightBecomesTheValue)
     IInvisibleSelectControl s(&e.fx, IRECT(0, 10, 50, 110), 0);
     s.SetValue(0.7);
     IMouseMod l = Left();
-    s.OnMouseDown(0, c.y, &l);  // the press does nothing
+    s.OnMouseDown(0, c.y, &l); // the press does nothing
     EXPECT_EQ(s.GetValue(), 0.7);
     s.OnMouseUp(0, c.y, &l);
     EXPECT_NEAR(s.GetValue(), c.expect, 1e-12) << c.y;
@@ -554,7 +563,8 @@ namespace
 IBitmap LoadFont(Editor& e, int id)
 {
   std::vector<uint32_t> colors;
-  for (uint32_t k = 1; k <= 96; ++k) colors.push_back(0xFFu | k << 8);
+  for (uint32_t k = 1; k <= 96; ++k)
+    colors.push_back(0xFFu | k << 8);
   e.g->AddStripImage("font", 4, 4, colors);
   return e.g->LoadIBitmap(id, "font", 96);
 }
@@ -580,7 +590,7 @@ TEST(BitmapText, LayoutOfCellsRowsAndFrames)
     int align;
     bool vCenter, multiline;
     const char* str;
-    int rowTop;  // top of the first row of cells
+    int rowTop; // top of the first row of cells
     std::vector<std::string> rows;
   } cases[] = {
       // Left alignment starts one cell in; vCenter: 2 + (12 - 4) / 2.
@@ -589,10 +599,20 @@ TEST(BitmapText, LayoutOfCellsRowsAndFrames)
       // Centred: (40 - 4 * 2) / 2 = 16.
       {IRECT(0, 0, 40, 4), IText::kAlignCenter, false, false, "AB", 0, {"....AB...."}},
       // (40 - 8) / 4 = 8 per row; without multiline the text still runs onto row 2.
-      {IRECT(0, 0, 40, 4), IText::kAlignNear, false, false, "ABCDEFGHIJKLMNOPQRST", 0,
+      {IRECT(0, 0, 40, 4),
+       IText::kAlignNear,
+       false,
+       false,
+       "ABCDEFGHIJKLMNOPQRST",
+       0,
        {".ABCDEFGH.", ".IJKLMNOP.", ".........."}},
       // Multiline: 80 / 32 = 2, rows 0..2 take all twenty.
-      {IRECT(0, 0, 40, 4), IText::kAlignNear, false, true, "ABCDEFGHIJKLMNOPQRST", 0,
+      {IRECT(0, 0, 40, 4),
+       IText::kAlignNear,
+       false,
+       true,
+       "ABCDEFGHIJKLMNOPQRST",
+       0,
        {".ABCDEFGH.", ".IJKLMNOP.", ".QRST....."}},
       // Codes up to 32 and bytes with the high bit set show frame 1 (the space, code 32).
       {IRECT(0, 0, 40, 4), IText::kAlignNear, false, false, "A\x01 \xC3Z", 0, {".A   Z...."}},
@@ -607,10 +627,13 @@ TEST(BitmapText, LayoutOfCellsRowsAndFrames)
     style.mAlign = c.align;
     e.g->PrepDraw();
     IRECT all(0, 0, 40, 16);
-    e.DrawAll();  // background
+    e.DrawAll(); // background
     struct Drawer : IControl
     {
-      Drawer(const Case& c, IBitmap* f, IText* t) : IControl(nullptr, IRECT(0, 0, 40, 16)), mC(c), mF(f), mT(t) {}
+      Drawer(const Case& c, IBitmap* f, IText* t)
+          : IControl(nullptr, IRECT(0, 0, 40, 16)), mC(c), mF(f), mT(t)
+      {
+      }
       bool Draw(IGraphics* g) override
       {
         DrawBitmapedText(g, mF, &mC.rect, mT, nullptr, mC.str, mC.vCenter, mC.multiline, 4, 4, 0);
@@ -661,8 +684,8 @@ TEST(Knobs, LinePointsAlongTheValueAngle)
   for (const auto& c : cases)
   {
     Editor e(40, 40);
-    auto* k = e.Attach(new IKnobLineControl(&e.fx, IRECT(0, 0, 40, 40), 0, &white, 0.0, 0.0,
-                                            -M_PI / 2, M_PI / 2));
+    auto* k = e.Attach(
+        new IKnobLineControl(&e.fx, IRECT(0, 0, 40, 40), 0, &white, 0.0, 0.0, -M_PI / 2, M_PI / 2));
     k->SetValue(c.value);
     e.DrawAll();
     EXPECT_TRUE(e.Lit(c.litX, c.litY)) << c.value;
@@ -675,7 +698,7 @@ TEST(Knobs, LinePointsAlongTheValueAngle)
   IBitmap dial = e.g->LoadIBitmap(9512, "dial");
   auto* r = e.Attach(new IKnobRotaterControl(&e.fx, 10, 5, 0, &dial, 0.0, M_PI));
   EXPECT_EQ(*r->GetRECT(), IRECT(10, 5, 20, 25));
-  r->SetValue(0.5);  // a quarter turn: the 10 x 20 bar lies across its footprint
+  r->SetValue(0.5); // a quarter turn: the 10 x 20 bar lies across its footprint
   e.DrawAll();
   EXPECT_TRUE(e.Lit(15, 15));
   EXPECT_FALSE(e.Lit(15, 6));
@@ -686,19 +709,20 @@ TEST(FreqResponseGraph, DrawsTheCurveAndAsksForHover)
 {
   const IColor white = COLOR_WHITE;
   Editor e(100, 80);
-  auto* graph = e.Attach(new IFreqResponseGraph(&e.fx, white, IRECT(0, 0, 100, 80), 256,
-                                                kFFTWindowRectangular));
+  auto* graph = e.Attach(
+      new IFreqResponseGraph(&e.fx, white, IRECT(0, 0, 100, 80), 256, kFFTWindowRectangular));
   graph->SetDisplayMode(1);
   std::vector<double> samples(256, 0.0);
   e.g->HandleMouseOver(false);
 
-  graph->SetDataFromPlug(samples.data());  // silence: every column on the bottom edge
+  graph->SetDataFromPlug(samples.data()); // silence: every column on the bottom edge
   e.DrawAll();
   for (int x = 0; x < 100; x += 7)
-    for (int y = 0; y < 80; y += 3) ASSERT_EQ(e.g->Pixel(x, y), kBlack) << x << "," << y;
+    for (int y = 0; y < 80; y += 3)
+      ASSERT_EQ(e.g->Pixel(x, y), kBlack) << x << "," << y;
   EXPECT_TRUE(e.g->CanHandleMouseOver());
 
-  samples[0] = 1.0;  // flat 0 dB: a level line 30 of 80 dB below the top
+  samples[0] = 1.0; // flat 0 dB: a level line 30 of 80 dB below the top
   graph->SetDataFromPlug(samples.data());
   EXPECT_EQ(graph->GetIRGain(), 1.0);
   e.DrawAll();
@@ -709,7 +733,7 @@ TEST(FreqResponseGraph, DrawsTheCurveAndAsksForHover)
   }
 
   graph->SetClean();
-  EXPECT_TRUE(graph->IsDirty());  // redrawn on every tick
+  EXPECT_TRUE(graph->IsDirty()); // redrawn on every tick
 
   e.g->OnMouseOver(50, 8, nullptr);
   EXPECT_TRUE(graph->IsMouseOver());

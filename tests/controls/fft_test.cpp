@@ -11,7 +11,8 @@
 namespace
 {
 // O(n^2) reference: X[k] = sum x[i] e^(-2 pi i k i / n), angles reduced exactly.
-std::vector<std::complex<double>> NaiveDFT(const std::vector<double>& re, const std::vector<double>& im)
+std::vector<std::complex<double>> NaiveDFT(const std::vector<double>& re,
+                                           const std::vector<double>& im)
 {
   const size_t n = re.size();
   std::vector<std::complex<double>> out(n);
@@ -55,7 +56,7 @@ TEST(FFT, MatchesNaiveDFTAndInverseRoundTrips)
       EXPECT_NEAR(im[k], expect[k].imag(), tol) << "n " << n << " bin " << k;
     }
 
-    fft(re.data(), im.data(), m, 1);  // inverse, scaled by 1/n
+    fft(re.data(), im.data(), m, 1); // inverse, scaled by 1/n
     for (int i = 0; i < n; ++i)
     {
       EXPECT_NEAR(re[i], re0[i], 1e-13 * n);
@@ -78,8 +79,8 @@ TEST(FFT, RefusesImpossibleSizes)
     int n;
     bool valid;
     int log2;
-  } cases[] = {{0, false, -1}, {1, false, 0},  {2, false, 1},        {3, false, -1},
-               {4, true, 2},   {6, false, -1}, {1024, true, 10},     {-8, false, -1},
+  } cases[] = {{0, false, -1},      {1, false, 0},       {2, false, 1},    {3, false, -1},
+               {4, true, 2},        {6, false, -1},      {1024, true, 10}, {-8, false, -1},
                {1 << 20, true, 20}, {1 << 21, false, 21}};
   for (const Case& c : cases)
   {
@@ -95,11 +96,17 @@ TEST(FFTWindow, EdgesCentreAndSymmetry)
   struct Case
   {
     int kind;
-    double edge;  // squared window at i = 0 and i = n - 1
+    double edge; // squared window at i = 0 and i = n - 1
   } cases[] = {
-      {kFFTWindowRectangular, 1.0}, {kFFTWindowBlackman, 0.0}, {kFFTWindowHamming, 0.08 * 0.08},
-      {kFFTWindowHann, 0.0},        {kFFTWindowSine, 0.0},     {kFFTWindowSineCubed, 0.0},
-      {kFFTWindowHannSquared, 0.0}, {8, 0.0},                  {-3, 0.0},
+      {kFFTWindowRectangular, 1.0},
+      {kFFTWindowBlackman, 0.0},
+      {kFFTWindowHamming, 0.08 * 0.08},
+      {kFFTWindowHann, 0.0},
+      {kFFTWindowSine, 0.0},
+      {kFFTWindowSineCubed, 0.0},
+      {kFFTWindowHannSquared, 0.0},
+      {8, 0.0},
+      {-3, 0.0},
   };
   const int n = 9;
   for (const Case& c : cases)
@@ -109,7 +116,8 @@ TEST(FFTWindow, EdgesCentreAndSymmetry)
     EXPECT_NEAR(t[0], c.edge, 1e-15) << c.kind;
     EXPECT_NEAR(t[n - 1], c.edge, 1e-15) << c.kind;
     EXPECT_NEAR(t[n / 2], 1.0, 1e-15) << c.kind;
-    for (int i = 0; i < n; ++i) EXPECT_NEAR(t[i], t[n - 1 - i], 1e-15) << c.kind << " at " << i;
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(t[i], t[n - 1 - i], 1e-15) << c.kind << " at " << i;
   }
 
   // Unknown kinds are the sine window; sine cubed and Hann squared are powers of
@@ -136,11 +144,12 @@ TEST(FFTWindow, EdgesCentreAndSymmetry)
   const double a = 2.0 * M_PI * 0.5 / 15.0;
   const double w0 = 0.35875 - 0.48829 * cos(a) + 0.14128 * cos(2 * a) - 0.01168 * cos(3 * a);
   EXPECT_NEAR(bh[0], w0 * w0, 1e-15);
-  for (int i = 0; i < 15; ++i) EXPECT_NEAR(bh[i], bh[14 - i], 1e-15) << i;
+  for (int i = 0; i < 15; ++i)
+    EXPECT_NEAR(bh[i], bh[14 - i], 1e-15) << i;
   EXPECT_GT(std::fabs(bh[1] - bh[14]), 1e-6);
 
   double one[1] = {0.0};
-  FillFFTWindowTable(one, 1, kFFTWindowHann);  // no division by n - 1 = 0
+  FillFFTWindowTable(one, 1, kFFTWindowHann); // no division by n - 1 = 0
   EXPECT_EQ(one[0], 1.0);
 }
 
@@ -148,7 +157,8 @@ TEST(FFT, HermiteInterpolationPassesThroughAndKeepsLines)
 {
   EXPECT_DOUBLE_EQ(HermiteInterpolate(5, 1, 7, -2, 0.0), 1.0);
   EXPECT_DOUBLE_EQ(HermiteInterpolate(5, 1, 7, -2, 1.0), 7.0);
-  for (double t : {0.0, 0.25, 0.5, 0.9}) EXPECT_NEAR(HermiteInterpolate(1, 3, 5, 7, t), 3 + 2 * t, 1e-14);
+  for (double t : {0.0, 0.25, 0.5, 0.9})
+    EXPECT_NEAR(HermiteInterpolate(1, 3, 5, 7, t), 3 + 2 * t, 1e-14);
   // A quadratic is reproduced too: y = x^2 at x = -1, 0, 1, 2.
   EXPECT_NEAR(HermiteInterpolate(1, 0, 1, 4, 0.5), 0.25, 1e-14);
 }
@@ -174,16 +184,19 @@ TEST(FreqResponseAnalysis, ImpulseAndSilenceInRawMode)
   const auto imp = Impulse(512);
   a.SetData(imp.data());
   EXPECT_DOUBLE_EQ(a.GetIRGain(), 1.0);
-  for (int k = 0; k < 256; ++k) ASSERT_DOUBLE_EQ(a.GetMagnitudes()[k], 1.0);
+  for (int k = 0; k < 256; ++k)
+    ASSERT_DOUBLE_EQ(a.GetMagnitudes()[k], 1.0);
   // 0 dB lies 30 of the 80 dB below the top.
-  for (int c = 0; c < 200; ++c) ASSERT_NEAR(a.GetColumn(c), 160.0 / 80.0 * 30.0, 1e-9) << c;
+  for (int c = 0; c < 200; ++c)
+    ASSERT_NEAR(a.GetColumn(c), 160.0 / 80.0 * 30.0, 1e-9) << c;
 
   const std::vector<double> zeros(512, 0.0);
   a.SetData(zeros.data());
   EXPECT_TRUE(std::isinf(a.GetIRGain()));
-  for (int c = 0; c < 200; ++c) ASSERT_EQ(a.GetColumn(c), 160.0) << c;
+  for (int c = 0; c < 200; ++c)
+    ASSERT_EQ(a.GetColumn(c), 160.0) << c;
 
-  a.SetData(nullptr);  // ignored
+  a.SetData(nullptr); // ignored
   EXPECT_EQ(a.GetColumn(0), 160.0);
 }
 
@@ -220,7 +233,8 @@ TEST(FreqResponseAnalysis, ToneShowsAtItsLogAxisColumn)
   IFreqResponseAnalysis a(width, 100, n, kFFTWindowRectangular);
   a.SetDisplayMode(1);
   std::vector<double> s(n);
-  for (int i = 0; i < n; ++i) s[size_t(i)] = cos(2.0 * M_PI * 64.0 * i / n);
+  for (int i = 0; i < n; ++i)
+    s[size_t(i)] = cos(2.0 * M_PI * 64.0 * i / n);
   a.SetData(s.data());
   EXPECT_NEAR(a.GetIRGain(), 1.0 / 512.0, 1e-12);
 
@@ -235,7 +249,7 @@ TEST(FreqResponseAnalysis, ToneShowsAtItsLogAxisColumn)
 
 TEST(FreqResponseAnalysis, RefusedSettingsKeepThePreviousOnes)
 {
-  IFreqResponseAnalysis a(50, 50, 3, kFFTWindowHann);  // invalid size: default
+  IFreqResponseAnalysis a(50, 50, 3, kFFTWindowHann); // invalid size: default
   EXPECT_EQ(a.GetFFTSize(), IFreqResponseAnalysis::kDefaultFFTSize);
   ASSERT_TRUE(a.SetFFTSize(64));
   for (int bad : {0, 2, 3, 48, -64, 1 << 21})
@@ -243,15 +257,17 @@ TEST(FreqResponseAnalysis, RefusedSettingsKeepThePreviousOnes)
     EXPECT_FALSE(a.SetFFTSize(bad)) << bad;
     EXPECT_EQ(a.GetFFTSize(), 64);
   }
-  for (double bad : {0.0, -44100.0, double(NAN), double(INFINITY)}) EXPECT_FALSE(a.SetSRate(bad));
+  for (double bad : {0.0, -44100.0, double(NAN), double(INFINITY)})
+    EXPECT_FALSE(a.SetSRate(bad));
   EXPECT_EQ(a.GetSRate(), 44100.0);
 
   struct
   {
     double lo, hi, range, offset;
   } badScales[] = {{0, 1000, 80, 30}, {-20, 1000, 80, 30}, {1000, 1000, 80, 30},
-                   {20, 1000, 0, 30}, {20, NAN, 80, 30},    {20, 1000, 80, INFINITY}};
-  for (const auto& s : badScales) EXPECT_FALSE(a.SetScale(s.lo, s.hi, s.range, s.offset));
+                   {20, 1000, 0, 30}, {20, NAN, 80, 30},   {20, 1000, 80, INFINITY}};
+  for (const auto& s : badScales)
+    EXPECT_FALSE(a.SetScale(s.lo, s.hi, s.range, s.offset));
   EXPECT_NEAR(a.GetOctaves(), 10.0, 1e-12);
   EXPECT_TRUE(a.SetScale(100, 10000, 60, 0));
   EXPECT_NEAR(a.GetDecadeSpan(), 2.0, 1e-12);
@@ -278,7 +294,8 @@ TEST(FreqResponseAnalysis, WideGraphsAndFrequenciesPastNyquistStayInBounds)
     IFreqResponseAnalysis a(2000, 80, n, kFFTWindowRectangular);
     ASSERT_TRUE(a.SetScale(20, 200000, 80, 30));
     auto imp = Impulse(n);
-    for (int pass = 0; pass < 3; ++pass) a.SetData(imp.data());
+    for (int pass = 0; pass < 3; ++pass)
+      a.SetData(imp.data());
     for (int c = 0; c < 2000; ++c)
     {
       ASSERT_GE(a.GetColumn(c), 0.0);
@@ -287,12 +304,16 @@ TEST(FreqResponseAnalysis, WideGraphsAndFrequenciesPastNyquistStayInBounds)
     a.SetDisplayMode(1);
     a.SetData(imp.data());
     // Past Nyquist everything reads as silence: the bottom edge.
-    if (n == 64) { EXPECT_EQ(a.GetColumn(1999), 80.0); }
+    if (n == 64)
+    {
+      EXPECT_EQ(a.GetColumn(1999), 80.0);
+    }
 
     std::vector<double> nan(size_t(n), NAN);
     a.SetDisplayMode(0);
     a.SetData(nan.data());
-    a.SetData(imp.data());  // a NaN never sticks in the smoothing memory
-    for (int c = 0; c < 2000; ++c) ASSERT_FALSE(std::isnan(a.GetColumn(c))) << c;
+    a.SetData(imp.data()); // a NaN never sticks in the smoothing memory
+    for (int c = 0; c < 2000; ++c)
+      ASSERT_FALSE(std::isnan(a.GetColumn(c))) << c;
   }
 }

@@ -9,7 +9,8 @@ namespace
 std::string Texts(const IPopupMenu& menu)
 {
   std::string s;
-  for (int i = 0; i < menu.GetNItems(); ++i) s += std::string(menu.GetItemText(i)) + "|";
+  for (int i = 0; i < menu.GetNItems(); ++i)
+    s += std::string(menu.GetItemText(i)) + "|";
   return s;
 }
 } // namespace
@@ -21,7 +22,7 @@ TEST(PopupMenu, InsertionClampsIndexAndMinusOneAppends)
     int index;
     const char* expect;
   } cases[] = {
-      {-1, "a|b|X|"}, {100, "a|b|X|"}, {2, "a|b|X|"}, {1, "a|X|b|"},
+      {-1, "a|b|X|"}, {100, "a|b|X|"}, {2, "a|b|X|"},  {1, "a|X|b|"},
       {0, "X|a|b|"},  {-5, "X|a|b|"},  {-2, "X|a|b|"},
   };
   for (const Case& c : cases)
@@ -59,7 +60,7 @@ TEST(PopupMenu, AddVariantsSetTextFlagsAndSubmenu)
 TEST(PopupMenu, LookupsOutsideTheListAreNullOrEmpty)
 {
   IPopupMenu menu;
-  menu.AddItem(static_cast<const char*>(nullptr));  // null text reads back empty
+  menu.AddItem(static_cast<const char*>(nullptr)); // null text reads back empty
   EXPECT_STREQ(menu.GetItemText(0), "");
   for (int idx : {-1, 1, 7})
   {
@@ -89,7 +90,8 @@ TEST(PopupMenu, PrefixAcceptsOnlyZeroToThree)
 TEST(PopupMenu, CheckRules)
 {
   IPopupMenu menu;
-  for (const char* t : {"a", "b", "c"}) menu.AddItem(t, -1, IPopupMenuItem::kChecked | IPopupMenuItem::kDisabled);
+  for (const char* t : {"a", "b", "c"})
+    menu.AddItem(t, -1, IPopupMenuItem::kChecked | IPopupMenuItem::kDisabled);
 
   menu.CheckItemAlone(1);
   EXPECT_FALSE(menu.IsItemChecked(0));
@@ -103,8 +105,9 @@ TEST(PopupMenu, CheckRules)
   EXPECT_TRUE(menu.IsItemChecked(2));
   EXPECT_FALSE(menu.IsItemChecked(1));
 
-  menu.CheckItemAlone(-1);  // no such item: every mark is cleared
-  for (int i = 0; i < 3; ++i) EXPECT_FALSE(menu.IsItemChecked(i));
+  menu.CheckItemAlone(-1); // no such item: every mark is cleared
+  for (int i = 0; i < 3; ++i)
+    EXPECT_FALSE(menu.IsItemChecked(i));
 }
 
 TEST(PopupMenu, DestroyingAMenuLeavesItsSubmenusAlive)
@@ -116,6 +119,6 @@ TEST(PopupMenu, DestroyingAMenuLeavesItsSubmenusAlive)
     menu.AddItem("outer", sub);
     menu.AddItem("again", 0, sub);
   }
-  EXPECT_STREQ(sub->GetItemText(0), "inner");  // the sanitizer build catches a double free
+  EXPECT_STREQ(sub->GetItemText(0), "inner"); // the sanitizer build catches a double free
   delete sub;
 }

@@ -41,7 +41,7 @@ struct QuorvaneSo : ::testing::Test
     return std::string(buf, strnlen(buf, sizeof(buf)));
   }
 };
-}  // namespace
+} // namespace
 
 TEST(QuorvaneLibrary, ExportsOnlyTheTwoEntryPoints)
 {
@@ -74,7 +74,7 @@ TEST_F(QuorvaneSo, RecordAndIdentity)
   EXPECT_NE(e->object, nullptr);
   EXPECT_TRUE(e->process && e->processReplacing && e->processDoubleReplacing && e->setParameter &&
               e->getParameter);
-  EXPECT_TRUE(p.Script().calls.empty());  // the entry point never calls the host
+  EXPECT_TRUE(p.Script().calls.empty()); // the entry point never calls the host
 
   EXPECT_EQ(Text(effGetEffectName), "Quorvane");
   EXPECT_EQ(Text(effGetVendorString), "halvercombe");
@@ -134,7 +134,7 @@ TEST_F(QuorvaneSo, ParametersAndTheirTexts)
   EXPECT_EQ(D(effVendorSpecific, effGetParamDisplay, 2, buf, 0.25f), 0xBEEF);
   EXPECT_STREQ(buf, "0.250");
   EXPECT_EQ(D(effVendorSpecific, effGetParamName, 0), 0);      // a double parameter
-  EXPECT_EQ(D(effVendorSpecific, effGetParamName, 5), 0xBEEF);  // the enum
+  EXPECT_EQ(D(effVendorSpecific, effGetParamName, 5), 0xBEEF); // the enum
   EXPECT_EQ(p.Script().Count(audioMasterAutomate), 0);
 }
 
@@ -142,12 +142,13 @@ TEST_F(QuorvaneSo, ChunksProgramsAndNames)
 {
   void* data = nullptr;
   const intptr_t programSize = D(effGetChunk, 1, 0, &data);
-  ASSERT_EQ(programSize, 56);  // header and six doubles
+  ASSERT_EQ(programSize, 56); // header and six doubles
   EXPECT_EQ(std::memcmp(data, "tffp\x00\x00\x01\x00", 8), 0);
-  std::vector<uint8_t> program(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + programSize);
+  std::vector<uint8_t> program(static_cast<uint8_t*>(data),
+                               static_cast<uint8_t*>(data) + programSize);
 
   const intptr_t bankSize = D(effGetChunk, 0, 0, &data);
-  ASSERT_EQ(bankSize, 8 + 57);  // header and the one preset "Init" with its values
+  ASSERT_EQ(bankSize, 8 + 57); // header and the one preset "Init" with its values
   EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(data) + 8, "\x04\x00\x00\x00Init\x01", 9), 0);
 
   e->setParameter(e, 1, 0.9f);
@@ -160,12 +161,12 @@ TEST_F(QuorvaneSo, ChunksProgramsAndNames)
 
   EXPECT_EQ(Text(effGetProgramName), "Init");
   D(effSetProgramName, 0, 0, const_cast<char*>("Crunchy rhythm tone for the verse"));
-  EXPECT_EQ(Text(effGetProgramName), "Crunchy rhythm tone for");  // 23 characters
+  EXPECT_EQ(Text(effGetProgramName), "Crunchy rhythm tone for"); // 23 characters
   char name[64];
   EXPECT_EQ(D(effGetProgramNameIndexed, 0, 0, name), 1);
   EXPECT_EQ(D(effGetProgramNameIndexed, 1, 0, name), 0);
   e->setParameter(e, 0, 0.1f);
-  D(effSetProgram, 0, 0);  // stores, then restores the same program
+  D(effSetProgram, 0, 0); // stores, then restores the same program
   EXPECT_EQ(D(effGetProgram), 0);
   EXPECT_NEAR(e->getParameter(e, 0), 0.1f, 1e-6);
 }
@@ -197,8 +198,9 @@ TEST_F(QuorvaneSo, PinsSpeakersAndCapabilities)
     const char* what;
     intptr_t answer;
   };
-  for (const Case& c : {Case{"receiveVstTimeInfo", 1}, Case{"receiveVstEvents", 0}, Case{"sendVstMidiEvent", 0},
-                        Case{"hasHostExtensions", intptr_t(0xBEEF0000)}, Case{"bypass", 0}})
+  for (const Case& c :
+       {Case{"receiveVstTimeInfo", 1}, Case{"receiveVstEvents", 0}, Case{"sendVstMidiEvent", 0},
+        Case{"hasHostExtensions", intptr_t(0xBEEF0000)}, Case{"bypass", 0}})
     EXPECT_EQ(D(effCanDo, 0, 0, const_cast<char*>(c.what)), c.answer) << c.what;
   EXPECT_EQ(D(effCanDo), 0);
   VstEvents none{};
@@ -211,7 +213,7 @@ TEST_F(QuorvaneSo, PinsSpeakersAndCapabilities)
 TEST_F(QuorvaneSo, ThreeProcessCallbacksAgree)
 {
   p.Start(48000.0, 256);
-  const int n = 1000;  // longer than the block size: processed in pieces
+  const int n = 1000; // longer than the block size: processed in pieces
   std::vector<float> l(n), r(n);
   std::vector<double> dl(n), dr(n);
   for (int i = 0; i < n; ++i)
@@ -221,7 +223,8 @@ TEST_F(QuorvaneSo, ThreeProcessCallbacksAgree)
     dl[i] = l[i];
     dr[i] = r[i];
   }
-  auto run = [&](int mode, std::vector<float>& o0, std::vector<float>& o1) {
+  auto run = [&](int mode, std::vector<float>& o0, std::vector<float>& o1)
+  {
     // A fresh start for each callback, so all three see the same history.
     D(effMainsChanged, 0, 0);
     D(effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -252,7 +255,7 @@ TEST_F(QuorvaneSo, ThreeProcessCallbacksAgree)
   for (int i = 0; i < n; ++i)
   {
     ASSERT_TRUE(std::isfinite(a0[i]));
-    EXPECT_EQ(a0[i], a1[i]);  // one mono result on both outputs
+    EXPECT_EQ(a0[i], a1[i]); // one mono result on both outputs
     EXPECT_NEAR(b0[i], a0[i] + 0.25f, 1e-6);
     EXPECT_NEAR(c0[i], a0[i], 1e-6);
     energy += double(a0[i]) * a0[i];
@@ -264,7 +267,8 @@ TEST_F(QuorvaneSo, ThreeProcessCallbacksAgree)
   float* in[2] = {l.data(), r.data()};
   float* out[2] = {a0.data(), a1.data()};
   p.ProcessReplacing(in, out, n);
-  for (int i = 0; i < n; i += 97) EXPECT_NEAR(a0[i], l[i] + r[i], 1e-6) << i;
+  for (int i = 0; i < n; i += 97)
+    EXPECT_NEAR(a0[i], l[i] + r[i], 1e-6) << i;
   EXPECT_EQ(p.Script().Count(audioMasterWantMidi), 0);
 }
 
@@ -288,7 +292,7 @@ TEST_F(QuorvaneSo, ProcessCallbacksAllocateNothing)
   double* din[2] = {dl.data(), dr.data()};
   double* dout[2] = {d0.data(), d1.data()};
   before = gAllocations.load();
-  for (int n : {64, 256, 1000})  // the last is split into pieces
+  for (int n : {64, 256, 1000}) // the last is split into pieces
   {
     p.ProcessReplacing(in, out, n);
     p.ProcessAccumulating(in, out, n);

@@ -25,7 +25,7 @@ bool Parse(std::vector<const char*> argv, RenderArgs* args, std::string* error)
 struct ToolRun
 {
   int status;
-  std::string output;  // stdout and stderr together
+  std::string output; // stdout and stderr together
 };
 
 ToolRun RunTool(const std::string& arguments)
@@ -35,7 +35,8 @@ ToolRun RunTool(const std::string& arguments)
   FILE* f = popen(cmd.c_str(), "r");
   if (!f) return r;
   char buf[512];
-  while (std::fgets(buf, sizeof(buf), f)) r.output += buf;
+  while (std::fgets(buf, sizeof(buf), f))
+    r.output += buf;
   const int st = pclose(f);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   return r;
@@ -52,8 +53,11 @@ std::vector<float> ReadSound(const std::string& path, SF_INFO* info)
   return s;
 }
 
-std::string TempPath(const char* name) { return ::testing::TempDir() + name; }
-}  // namespace
+std::string TempPath(const char* name)
+{
+  return ::testing::TempDir() + name;
+}
+} // namespace
 
 TEST(RenderArgs, RejectsEveryMalformedCommandLine)
 {
@@ -109,9 +113,10 @@ TEST(RenderArgs, AcceptsTheDocumentedForms)
 {
   RenderArgs a;
   std::string error;
-  ASSERT_TRUE(Parse({"--demo", "--rate", "44100", "--block", "64", "--precision", "double", "--param",
-                     "Drive=0.8", "--param", "Effect=Off", "--plugin", "/x/Q.so", "out.flac"},
-                    &a, &error))
+  ASSERT_TRUE(
+      Parse({"--demo", "--rate", "44100", "--block", "64", "--precision", "double", "--param",
+             "Drive=0.8", "--param", "Effect=Off", "--plugin", "/x/Q.so", "out.flac"},
+            &a, &error))
       << error;
   EXPECT_TRUE(a.demo);
   EXPECT_EQ(a.rate, 44100.0);
@@ -137,7 +142,8 @@ TEST(RenderArgs, AcceptsTheDocumentedForms)
   EXPECT_TRUE(a.input.empty());
   EXPECT_TRUE(a.output.empty());
   EXPECT_EQ(a.responseLevelDb, -40.0);
-  ASSERT_TRUE(Parse({"--demo", "--response", "r.png", "--response-level", "-80", "wet.wav"}, &a, &error))
+  ASSERT_TRUE(
+      Parse({"--demo", "--response", "r.png", "--response-level", "-80", "wet.wav"}, &a, &error))
       << error;
   EXPECT_EQ(a.output, "wet.wav");
   EXPECT_EQ(a.responseLevelDb, -80.0);
@@ -153,9 +159,10 @@ TEST(DemoRiff, IsTenSecondsAtMinusSixDbAndStartsOnLowE)
     const std::vector<float> riff = SynthesizeDemoRiff(rate);
     ASSERT_EQ(riff.size(), size_t(10.0 * rate));
     float peak = 0.0f;
-    for (float s : riff) peak = std::fmax(peak, std::fabs(s));
+    for (float s : riff)
+      peak = std::fmax(peak, std::fabs(s));
     EXPECT_FLOAT_EQ(peak, 0.5f);
-    EXPECT_EQ(riff, SynthesizeDemoRiff(rate));  // no hidden randomness
+    EXPECT_EQ(riff, SynthesizeDemoRiff(rate)); // no hidden randomness
 
     // The first note is a palm-muted E2: the autocorrelation of its first 100 ms
     // peaks at one period, searched between 60 and 200 Hz.
@@ -165,7 +172,8 @@ TEST(DemoRiff, IsTenSecondsAtMinusSixDbAndStartsOnLowE)
     for (int lag = int(rate / 200.0); lag <= int(rate / 60.0); ++lag)
     {
       double acc = 0.0;
-      for (int i = 0; i + lag < n; ++i) acc += double(riff[size_t(i)]) * riff[size_t(i + lag)];
+      for (int i = 0; i + lag < n; ++i)
+        acc += double(riff[size_t(i)]) * riff[size_t(i + lag)];
       if (acc > best)
       {
         best = acc;
@@ -231,11 +239,12 @@ TEST(RenderTool, BypassWritesTheRiffAndTheSummaryLine)
   const std::vector<float> s = ReadSound(dry, &info);
   EXPECT_EQ(info.samplerate, 44100);
   EXPECT_EQ(info.channels, 1);
-  EXPECT_EQ(s, SynthesizeDemoRiff(44100.0));  // float WAV carries the samples exactly
+  EXPECT_EQ(s, SynthesizeDemoRiff(44100.0)); // float WAV carries the samples exactly
 
   // A file can be the input too, through a third-party plug-in; its rate must match --rate.
   const std::string third = TempPath("eq.flac");
-  const ToolRun eq = RunTool("--plugin /usr/lib/vst/3BandEQ-vst.so --param Mid=-12 " + dry + " " + third);
+  const ToolRun eq =
+      RunTool("--plugin /usr/lib/vst/3BandEQ-vst.so --param Mid=-12 " + dry + " " + third);
   ASSERT_EQ(eq.status, 0) << eq.output;
   EXPECT_NE(eq.output.find("real time"), std::string::npos);
   const std::vector<float> e = ReadSound(third, &info);
@@ -252,12 +261,14 @@ TEST(RenderTool, ProgressBarOnlyOnATerminal)
   const std::string out = TempPath("bar.wav");
   const std::string args = "--demo --plugin /usr/lib/vst/3BandEQ-vst.so " + out;
   setenv("QUORVANE_RENDER_PROGRESS_STEP", "1", 1);
-  const std::string cmd = "script -qec \"" + std::string(QUORVANE_RENDER_TOOL) + " " + args + "\" /dev/null";
+  const std::string cmd =
+      "script -qec \"" + std::string(QUORVANE_RENDER_TOOL) + " " + args + "\" /dev/null";
   FILE* f = popen(cmd.c_str(), "r");
   ASSERT_NE(f, nullptr);
   std::string terminal;
   char buf[512];
-  while (std::fgets(buf, sizeof(buf), f)) terminal += buf;
+  while (std::fgets(buf, sizeof(buf), f))
+    terminal += buf;
   ASSERT_EQ(pclose(f), 0) << terminal;
   EXPECT_NE(terminal.find("[#"), std::string::npos) << terminal;
   EXPECT_NE(terminal.find("%"), std::string::npos);

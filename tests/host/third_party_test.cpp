@@ -17,7 +17,7 @@ TEST(ThirdPartyPlugin, LoadsThroughMainProcessesAndCloses)
 {
   VstPlugin p;
   ASSERT_TRUE(p.Load(kThirdParty)) << p.Error();
-  EXPECT_EQ(p.EntryPointName(), "main");  // this plug-in exports only the legacy name
+  EXPECT_EQ(p.EntryPointName(), "main"); // this plug-in exports only the legacy name
   AEffect* e = p.Effect();
   EXPECT_EQ(e->magic, kEffectMagic);
   EXPECT_EQ(e->numInputs, 2);
@@ -34,17 +34,19 @@ TEST(ThirdPartyPlugin, LoadsThroughMainProcessesAndCloses)
   // A 1 kHz sine through the equaliser at its defaults: finite, and audible at the output.
   const int n = 256;
   std::vector<float> l(n), r(n), ol(n, 7.0f), orr(n, 7.0f);
-  for (int i = 0; i < n; ++i) l[i] = r[i] = 0.5f * float(std::sin(2.0 * M_PI * 1000.0 * i / 48000.0));
+  for (int i = 0; i < n; ++i)
+    l[i] = r[i] = 0.5f * float(std::sin(2.0 * M_PI * 1000.0 * i / 48000.0));
   float* in[2] = {l.data(), r.data()};
   float* out[2] = {ol.data(), orr.data()};
-  for (int block = 0; block < 4; ++block) p.ProcessReplacing(in, out, n);
+  for (int block = 0; block < 4; ++block)
+    p.ProcessReplacing(in, out, n);
   double energy = 0.0;
   for (int i = 0; i < n; ++i)
   {
     ASSERT_TRUE(std::isfinite(ol[i]) && std::isfinite(orr[i]));
     energy += double(ol[i]) * ol[i];
   }
-  EXPECT_GT(energy / n, 0.01);  // the input's mean square is 0.125
+  EXPECT_GT(energy / n, 0.01); // the input's mean square is 0.125
   p.Suspend();
   p.Unload();
   EXPECT_EQ(p.Effect(), nullptr);

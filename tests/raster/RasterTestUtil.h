@@ -20,7 +20,8 @@ inline void FillPattern(RAS_IBitmap& bmp, uint32_t seed = 1)
   RAS_RowAccess a;
   if (!a.Attach(&bmp)) return;
   for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) a.Row(y)[x] = PatternPixel(x, y, seed);
+    for (int x = 0; x < a.width; ++x)
+      a.Row(y)[x] = PatternPixel(x, y, seed);
 }
 
 inline void FillSolid(RAS_IBitmap& bmp, RAS_Pixel p)
@@ -28,10 +29,14 @@ inline void FillSolid(RAS_IBitmap& bmp, RAS_Pixel p)
   RAS_RowAccess a;
   if (!a.Attach(&bmp)) return;
   for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) a.Row(y)[x] = p;
+    for (int x = 0; x < a.width; ++x)
+      a.Row(y)[x] = p;
 }
 
-inline int ByteOf(RAS_Pixel p, int i) { return int((p >> (8 * i)) & 0xFF); }
+inline int ByteOf(RAS_Pixel p, int i)
+{
+  return int((p >> (8 * i)) & 0xFF);
+}
 
 // A bitmap that stores its bottom row first, as some platforms do.
 class FlippedBitmap : public RAS_IBitmap
@@ -43,7 +48,7 @@ public:
   int getHeight() const override { return mH; }
   int getRowSpan() const override { return mW; }
   bool isFlipped() const override { return true; }
-  bool resize(int w, int h) override { return w != mW || h != mH; }  // cannot change size
+  bool resize(int w, int h) override { return w != mW || h != mH; } // cannot change size
   // Memory row m holds picture row h - 1 - m.
   RAS_Pixel Memory(int x, int memRow) const { return mPixels[size_t(memRow) * mW + x]; }
 

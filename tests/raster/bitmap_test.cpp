@@ -7,8 +7,11 @@
 
 namespace
 {
-bool Aligned64(const void* p) { return (reinterpret_cast<uintptr_t>(p) & 63) == 0; }
+bool Aligned64(const void* p)
+{
+  return (reinterpret_cast<uintptr_t>(p) & 63) == 0;
 }
+} // namespace
 
 TEST(MemBitmap, RowSpanFollowsTheLowestBitOfTheAlignment)
 {
@@ -16,8 +19,9 @@ TEST(MemBitmap, RowSpanFollowsTheLowestBitOfTheAlignment)
   {
     int linealign, width, span;
   } cases[] = {
-      {4, 5, 8},  {4, 8, 8}, {4, 1, 4}, {0, 5, 5},   {1, 5, 5},    {-4, 5, 5}, {6, 5, 6},
-      {6, 6, 6},  {2, 7, 8}, {16, 17, 32}, {32, 17, 32},  // alignment capped at 16 pixels
+      {4, 5, 8},  {4, 8, 8}, {4, 1, 4},   {0, 5, 5},    {1, 5, 5},    {-4, 5, 5},
+      {6, 5, 6},  {6, 6, 6}, {2, 7, 8},   {16, 17, 32}, {32, 17, 32}, // alignment capped at 16
+                                                                      // pixels
       {12, 5, 8}, {3, 5, 5}, {64, 1, 16},
   };
   for (const Case& c : cases)
@@ -33,7 +37,7 @@ TEST(MemBitmap, GrowsByAQuarterAndNeverShrinksExceptToEmpty)
 {
   RAS_MemBitmap b(100, 100, 4);
   ASSERT_NE(b.getBits(), nullptr);
-  EXPECT_EQ(b.GetAllocatedSize(), 100u * 100 * 4);  // first allocation is exact
+  EXPECT_EQ(b.GetAllocatedSize(), 100u * 100 * 4); // first allocation is exact
   RAS_Pixel* first = b.getBits();
 
   EXPECT_TRUE(b.resize(50, 50));
@@ -46,7 +50,7 @@ TEST(MemBitmap, GrowsByAQuarterAndNeverShrinksExceptToEmpty)
   EXPECT_TRUE(b.resize(100, 101));
   EXPECT_EQ(b.GetAllocatedSize(), 100u * 101 * 4 / 4 * 5);
   EXPECT_TRUE(Aligned64(b.getBits()));
-  EXPECT_TRUE(b.resize(110, 110));  // still inside the quarter to spare
+  EXPECT_TRUE(b.resize(110, 110)); // still inside the quarter to spare
   EXPECT_EQ(b.GetAllocatedSize(), 100u * 101 * 4 / 4 * 5);
 
   EXPECT_TRUE(b.resize(0, 10));
@@ -58,9 +62,14 @@ TEST(MemBitmap, GrowsByAQuarterAndNeverShrinksExceptToEmpty)
 
 TEST(MemBitmap, NonsenseSizesGiveAnEmptyBitmap)
 {
-  const int sizes[][2] = {{-10, -10}, {-1, 5},        {5, -1},
-                          {0, 0},     {1 << 20, 1 << 20}, {INT32_MAX, 1},
-                          {INT32_MAX, INT32_MAX}, {16385, 16384}};
+  const int sizes[][2] = {{-10, -10},
+                          {-1, 5},
+                          {5, -1},
+                          {0, 0},
+                          {1 << 20, 1 << 20},
+                          {INT32_MAX, 1},
+                          {INT32_MAX, INT32_MAX},
+                          {16385, 16384}};
   for (const auto& s : sizes)
   {
     RAS_MemBitmap b(8, 8, 4);
@@ -85,7 +94,8 @@ TEST(SysBitmap, WrapsAZeroedAlignedShimContext)
   EXPECT_EQ(SHIM_GetCtxHeight(ctx), 3);
   EXPECT_EQ(SHIM_GetCtxRowBytes(ctx), 32);
   EXPECT_EQ(SHIM_GetCtxFrameBuffer(ctx), static_cast<void*>(b.getBits()));
-  for (int i = 0; i < 8 * 3; ++i) EXPECT_EQ(b.getBits()[i], 0u);
+  for (int i = 0; i < 8 * 3; ++i)
+    EXPECT_EQ(b.getBits()[i], 0u);
 
   // Shrinking stays in the context; growing past it makes a new one.
   RAS_Pixel* bits = b.getBits();

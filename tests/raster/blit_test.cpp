@@ -29,7 +29,8 @@ void ReferenceBlit(RAS_IBitmap& dst, RAS_IBitmap& src, int dstx, int dsty, int s
     for (int x = 0; x < dst.getWidth(); ++x)
     {
       const int64_t sx = int64_t(x) - dstx + srcx, sy = int64_t(y) - dsty + srcy;
-      if (sx < srcx || sy < srcy || sx >= int64_t(srcx) + srcw || sy >= int64_t(srcy) + srch) continue;
+      if (sx < srcx || sy < srcy || sx >= int64_t(srcx) + srcw || sy >= int64_t(srcy) + srch)
+        continue;
       if (sx < 0 || sy < 0 || sx >= src.getWidth() || sy >= src.getHeight()) continue;
       RAS_Pixel p = RAS_GetPixel(&dst, x, y);
       RAS_CombinePixel<Op>(&p, RAS_GetPixel(&src, int(sx), int(sy)), w);
@@ -56,13 +57,27 @@ TEST(Blit, ClipsAtEveryEdgeLikeANaiveBlit)
   {
     int dx, dy, sx, sy, sw, sh;
   } cases[] = {
-      {2, 2, 0, 0, 6, 5},     {-3, -2, 0, 0, 6, 5},      {7, 6, 0, 0, 6, 5},
-      {-5, 0, 0, 0, 6, 5},    {0, -4, 0, 0, 6, 5},       {8, 0, 1, 1, 6, 5},
-      {9, 7, 0, 0, 6, 5},     {10, 0, 0, 0, 6, 5},       {0, 8, 0, 0, 6, 5},
-      {-6, 0, 0, 0, 6, 5},    {1, 1, -2, -1, 6, 5},      {0, 0, -10, -10, 12, 12},
-      {0, 0, 0, 0, 100, 100}, {3, 3, 4, 3, 9, 9},        {0, 0, 6, 0, 3, 3},
-      {0, 0, 0, 0, 0, 5},     {0, 0, 0, 0, -3, 5},       {INT_MAX, 0, 0, 0, 6, 5},
-      {INT_MIN, INT_MIN, 0, 0, 6, 5}, {0, 0, INT_MIN, 0, INT_MAX, 5}, {0, 0, 2, 2, INT_MAX, INT_MAX},
+      {2, 2, 0, 0, 6, 5},
+      {-3, -2, 0, 0, 6, 5},
+      {7, 6, 0, 0, 6, 5},
+      {-5, 0, 0, 0, 6, 5},
+      {0, -4, 0, 0, 6, 5},
+      {8, 0, 1, 1, 6, 5},
+      {9, 7, 0, 0, 6, 5},
+      {10, 0, 0, 0, 6, 5},
+      {0, 8, 0, 0, 6, 5},
+      {-6, 0, 0, 0, 6, 5},
+      {1, 1, -2, -1, 6, 5},
+      {0, 0, -10, -10, 12, 12},
+      {0, 0, 0, 0, 100, 100},
+      {3, 3, 4, 3, 9, 9},
+      {0, 0, 6, 0, 3, 3},
+      {0, 0, 0, 0, 0, 5},
+      {0, 0, 0, 0, -3, 5},
+      {INT_MAX, 0, 0, 0, 6, 5},
+      {INT_MIN, INT_MIN, 0, 0, 6, 5},
+      {0, 0, INT_MIN, 0, INT_MAX, 5},
+      {0, 0, 2, 2, INT_MAX, INT_MAX},
   };
   RAS_MemBitmap src(6, 5, 4);
   FillPattern(src, 7);
@@ -76,13 +91,15 @@ TEST(Blit, ClipsAtEveryEdgeLikeANaiveBlit)
       if (pass == 0)
       {
         RAS_Blit(&got, &src, c.dx, c.dy, c.sx, c.sy, c.sw, c.sh, 1.0f, RAS_BLEND_COPY);
-        ReferenceBlit<RAS_CombinePixelsClobberNoClamp>(want, src, c.dx, c.dy, c.sx, c.sy, c.sw, c.sh, 256);
+        ReferenceBlit<RAS_CombinePixelsClobberNoClamp>(want, src, c.dx, c.dy, c.sx, c.sy, c.sw,
+                                                       c.sh, 256);
       }
       else
       {
         RAS_Blit(&got, &src, c.dx, c.dy, c.sx, c.sy, c.sw, c.sh, 0.3f,
                  RAS_BLEND_ADD | RAS_BLEND_USE_SOURCE_ALPHA);
-        ReferenceBlit<RAS_CombinePixelsAddSourceAlpha>(want, src, c.dx, c.dy, c.sx, c.sy, c.sw, c.sh, 76);
+        ReferenceBlit<RAS_CombinePixelsAddSourceAlpha>(want, src, c.dx, c.dy, c.sx, c.sy, c.sw,
+                                                       c.sh, 76);
       }
       SCOPED_TRACE(testing::Message() << "case " << c.dx << "," << c.dy << " " << c.sx << ","
                                       << c.sy << " " << c.sw << "x" << c.sh << " pass " << pass);
@@ -120,10 +137,10 @@ TEST(Blit, OperatorChoiceFollowsModeAndWeight)
     FillPattern(want, 5);
     RAS_Blit(&got, &src, 0, 0, 0, 0, 9, 4, c.alpha, c.mode);
     const int w = RAS_Weight(c.alpha);
-    RAS_DispatchCombine(c.mode, w, [&](auto op) {
-      ReferenceBlit<decltype(op)>(want, src, 0, 0, 0, 0, 9, 4, w);
-    });
-    SCOPED_TRACE(testing::Message() << std::hex << "mode " << c.mode << std::dec << " alpha " << c.alpha);
+    RAS_DispatchCombine(
+        c.mode, w, [&](auto op) { ReferenceBlit<decltype(op)>(want, src, 0, 0, 0, 0, 9, 4, w); });
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << "mode " << c.mode << std::dec << " alpha " << c.alpha);
     ExpectSame(got, want, "operator");
   }
 
@@ -176,14 +193,16 @@ TEST(Blit, ChannelCopyMovesOneByte)
     {
       RAS_MemBitmap dst(5, 3, 4);
       FillPattern(dst, 4);
-      RAS_Blit(&dst, &src, 1, 0, 0, 0, 5, 3, 0.01f, 0xF0 | (to << 2) | from | RAS_BLEND_USE_SOURCE_ALPHA);
+      RAS_Blit(&dst, &src, 1, 0, 0, 0, 5, 3, 0.01f,
+               0xF0 | (to << 2) | from | RAS_BLEND_USE_SOURCE_ALPHA);
       for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
         {
           const RAS_Pixel was = PatternPixel(x, y, 4), got = RAS_GetPixel(&dst, x, y);
           for (int i = 0; i < 4; ++i)
           {
-            const int want = (x >= 1 && i == to) ? ByteOf(PatternPixel(x - 1, y, 9), from) : ByteOf(was, i);
+            const int want =
+                (x >= 1 && i == to) ? ByteOf(PatternPixel(x - 1, y, 9), from) : ByteOf(was, i);
             EXPECT_EQ(ByteOf(got, i), want) << from << "->" << to << " at " << x << "," << y;
           }
         }
@@ -270,17 +289,28 @@ TEST(Fill, CopyWeightsUseTheWholePixelFormsAndStayNearTheOperator)
         RAS_Pixel viaOp = D;
         // The operator's alpha component is the weight itself; the whole-pixel forms use F's.
         RAS_CombinePixelsCopyNoClamp::Combine(reinterpret_cast<uint8_t*>(&viaOp), RAS_GetR(F),
-                                              RAS_GetG(F), RAS_GetB(F), c.w8 > 255 ? 255 : c.w8, c.w8);
+                                              RAS_GetG(F), RAS_GetB(F), c.w8 > 255 ? 255 : c.w8,
+                                              c.w8);
         for (int i = 0; i < 4; ++i)
         {
           const int f = ByteOf(F, i), d = ByteOf(D, i), g = ByteOf(got, i);
           switch (c.w8)
           {
-          case 64: EXPECT_EQ(g, (f >> 2) + (d >> 1) + (d >> 2)); break;
-          case 128: EXPECT_EQ(g, (f >> 1) + (d >> 1)); break;
-          case 192: EXPECT_EQ(g, (f >> 2) + (f >> 1) + (d >> 2)); break;
-          case 256: EXPECT_EQ(g, f); break;
-          default: EXPECT_EQ(g, ByteOf(viaOp, i)); break;
+          case 64:
+            EXPECT_EQ(g, (f >> 2) + (d >> 1) + (d >> 2));
+            break;
+          case 128:
+            EXPECT_EQ(g, (f >> 1) + (d >> 1));
+            break;
+          case 192:
+            EXPECT_EQ(g, (f >> 2) + (f >> 1) + (d >> 2));
+            break;
+          case 256:
+            EXPECT_EQ(g, f);
+            break;
+          default:
+            EXPECT_EQ(g, ByteOf(viaOp, i));
+            break;
           }
           if (i != 0)
           {
@@ -296,10 +326,12 @@ TEST(Fill, SourceAlphaOtherModesAndClipping)
   // Colour alpha 64 of 255 turns weight 1.0 into 64: the quarter form.
   RAS_MemBitmap b(4, 4, 4);
   FillSolid(b, RAS_RGBA(200, 200, 200, 200));
-  RAS_FillRect(&b, 0, 0, 4, 4, RAS_RGBA(0, 0, 0, 64), 1.0f, RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA);
+  RAS_FillRect(&b, 0, 0, 4, 4, RAS_RGBA(0, 0, 0, 64), 1.0f,
+               RAS_BLEND_COPY | RAS_BLEND_USE_SOURCE_ALPHA);
   EXPECT_EQ(RAS_GetPixel(&b, 0, 0), RAS_RGBA(150, 150, 150, 166));
   // Colour alpha 0 with source alpha draws nothing.
-  RAS_FillRect(&b, 0, 0, 4, 4, RAS_RGBA(255, 0, 0, 0), 1.0f, RAS_BLEND_ADD | RAS_BLEND_USE_SOURCE_ALPHA);
+  RAS_FillRect(&b, 0, 0, 4, 4, RAS_RGBA(255, 0, 0, 0), 1.0f,
+               RAS_BLEND_ADD | RAS_BLEND_USE_SOURCE_ALPHA);
   EXPECT_EQ(RAS_GetPixel(&b, 0, 0), RAS_RGBA(150, 150, 150, 166));
 
   // Add at 0.5: each colour byte scaled by 128 / 256, and the weight added to A as its alpha.
@@ -332,7 +364,7 @@ TEST(Pixels, GetPutClearAtTheEdges)
   EXPECT_EQ(RAS_GetPixel(&b, -1, 0), 0u);
   EXPECT_EQ(RAS_GetPixel(nullptr, 0, 0), 0u);
   EXPECT_EQ(RAS_GetPixel(&b, 4, 3), 0x0F0F0F0Fu);
-  b.getBits()[5] = 0x0F0F0F0Fu;  // row padding
+  b.getBits()[5] = 0x0F0F0F0Fu; // row padding
   RAS_PutPixel(&b, 5, 0, 0xFFFFFFFFu, 1.0f, RAS_BLEND_COPY);
   RAS_PutPixel(&b, -1, 2, 0xFFFFFFFFu, 1.0f, RAS_BLEND_COPY);
   RAS_PutPixel(nullptr, 0, 0, 0xFFFFFFFFu, 1.0f, RAS_BLEND_COPY);
@@ -352,7 +384,8 @@ TEST(Blit, EveryVectorLevelGivesTheScalarBytes)
   // Rows of every length up to 70 (all remainders of 16, 8 and 4), with transparent,
   // opaque and mixed stretches, at each vector level the processor runs.
   uint32_t seed = 7;
-  auto next = [&seed] {
+  auto next = [&seed]
+  {
     seed = seed * 1664525u + 1013904223u;
     return seed;
   };
@@ -374,9 +407,11 @@ TEST(Blit, EveryVectorLevelGivesTheScalarBytes)
       for (int i = 0; i < n; ++i)
       {
         if (w == 256)
-          RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(&want[size_t(i)], src[size_t(i)], w);
+          RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(
+              &want[size_t(i)], src[size_t(i)], w);
         else
-          RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaNoClamp>(&want[size_t(i)], src[size_t(i)], w);
+          RAS_CombinePixel<RAS_CombinePixelsCopySourceAlphaNoClamp>(&want[size_t(i)],
+                                                                    src[size_t(i)], w);
       }
       for (int level = 0; level <= 3; ++level)
       {

@@ -11,25 +11,39 @@ namespace
 {
 // References in floating point: std::trunc pins down C++'s truncation toward zero
 // independently of the integer code under test.
-int T(double v) { return int(std::trunc(v)); }
-int C(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+int T(double v)
+{
+  return int(std::trunc(v));
+}
+int C(int v)
+{
+  return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
-int RefCopy(int D, int S, int w) { return S + T((D - S) * (256.0 - w) / 256.0); }
-int RefAdd(int D, int S, int w) { return C(D + T(S * w / 256.0)); }
+int RefCopy(int D, int S, int w)
+{
+  return S + T((D - S) * (256.0 - w) / 256.0);
+}
+int RefAdd(int D, int S, int w)
+{
+  return C(D + T(S * w / 256.0));
+}
 int RefDodge(int D, int S, int w)
 {
   const int s = T(S * w / 256.0);
   return s < 255 ? C(T(D * 256.0 / (256 - s))) : C(D * 256);
 }
-int RefMul(int D, int S, int w) { return T(D * (double(S) * w + (256.0 - w) * 256.0) / 65536.0); }
+int RefMul(int D, int S, int w)
+{
+  return T(D * (double(S) * w + (256.0 - w) * 256.0) / 65536.0);
+}
 int RefOverlay(int D, int S, int w)
 {
   const double s = double(S) * w + (256.0 - w) * 128.0;
   return C(T((T((32768.0 - s) * D / 256.0) + s) * D / 32768.0));
 }
 
-template <class Op>
-uint32_t Apply(uint32_t dst, int r, int g, int b, int a, int w)
+template <class Op> uint32_t Apply(uint32_t dst, int r, int g, int b, int a, int w)
 {
   Op::Combine(reinterpret_cast<uint8_t*>(&dst), r, g, b, a, w);
   return dst;
@@ -37,8 +51,7 @@ uint32_t Apply(uint32_t dst, int r, int g, int b, int a, int w)
 
 // Runs op over every destination and source byte pair at weight w (each channel gets a
 // different mapping of the pair) and compares with ref.
-template <class Op, class Ref>
-void Exhaustive(Ref ref, int w, const char* name)
+template <class Op, class Ref> void Exhaustive(Ref ref, int w, const char* name)
 {
   int failures = 0;
   for (int D = 0; D < 256; ++D)
@@ -80,8 +93,10 @@ TEST(Combine, HandWorkedBoundaries)
     uint32_t got, want;
   } cases[] = {
       // (0 - 1) * 128 / 256 truncates to 0, so the copy keeps the source 1 (floor would give 0).
-      {"copy truncates toward zero", Apply<Copy>(RAS_RGBA(0, 0, 0, 0), 1, 1, 1, 1, 128), RAS_RGBA(1, 1, 1, 1)},
-      {"copy at 255 falling", Apply<Copy>(RAS_RGBA(255, 0, 0, 0), 0, 0, 0, 0, 255), RAS_RGBA(0, 0, 0, 0)},
+      {"copy truncates toward zero", Apply<Copy>(RAS_RGBA(0, 0, 0, 0), 1, 1, 1, 1, 128),
+       RAS_RGBA(1, 1, 1, 1)},
+      {"copy at 255 falling", Apply<Copy>(RAS_RGBA(255, 0, 0, 0), 0, 0, 0, 0, 255),
+       RAS_RGBA(0, 0, 0, 0)},
       {"copy at 255 rising", Apply<Copy>(RAS_RGBA(0, 0, 0, 0), 255, 255, 255, 255, 255),
        RAS_RGBA(255, 255, 255, 255)},
       // 255 + (0 - 255) * 255 / 256 = 255 - 254 and 0 + 255 * 255 / 256 = 254.
@@ -92,26 +107,31 @@ TEST(Combine, HandWorkedBoundaries)
        RAS_RGBA(10, 20, 30, 40)},
       {"add clamps 200 + 100", Apply<Add>(RAS_RGBA(100, 100, 100, 100), 200, 200, 200, 200, 256),
        RAS_RGBA(255, 255, 255, 255)},
-      {"add with negative weight subtracts", Apply<Add>(RAS_RGBA(100, 10, 0, 255), 200, 200, 0, 0, -256),
-       RAS_RGBA(0, 0, 0, 255)},
-      {"dodge of full source saturates non-zero", Apply<Dodge>(RAS_RGBA(0, 1, 128, 0), 255, 255, 255, 0, 256),
-       RAS_RGBA(0, 255, 255, 0)},
+      {"add with negative weight subtracts",
+       Apply<Add>(RAS_RGBA(100, 10, 0, 255), 200, 200, 0, 0, -256), RAS_RGBA(0, 0, 0, 255)},
+      {"dodge of full source saturates non-zero",
+       Apply<Dodge>(RAS_RGBA(0, 1, 128, 0), 255, 255, 255, 0, 256), RAS_RGBA(0, 255, 255, 0)},
       {"dodge of zero source is neutral", Apply<Dodge>(RAS_RGBA(9, 99, 199, 255), 0, 0, 0, 0, 256),
        RAS_RGBA(9, 99, 199, 255)},
-      {"dodge s = 254", Apply<Dodge>(RAS_RGBA(1, 2, 0, 0), 254, 254, 0, 0, 256), RAS_RGBA(128, 255, 0, 0)},
-      {"mul by white at full weight loses one step", Apply<Mul>(RAS_RGBA(255, 128, 1, 0), 255, 255, 255, 255, 256),
-       RAS_RGBA(254, 127, 0, 0)},
+      {"dodge s = 254", Apply<Dodge>(RAS_RGBA(1, 2, 0, 0), 254, 254, 0, 0, 256),
+       RAS_RGBA(128, 255, 0, 0)},
+      {"mul by white at full weight loses one step",
+       Apply<Mul>(RAS_RGBA(255, 128, 1, 0), 255, 255, 255, 255, 256), RAS_RGBA(254, 127, 0, 0)},
       {"mul by black", Apply<Mul>(RAS_RGBA(255, 128, 1, 9), 0, 0, 0, 0, 256), RAS_RGBA(0, 0, 0, 0)},
-      {"mul weight held to 256", Apply<Mul>(RAS_RGBA(200, 200, 200, 200), 0, 0, 0, 0, 1000), RAS_RGBA(0, 0, 0, 0)},
+      {"mul weight held to 256", Apply<Mul>(RAS_RGBA(200, 200, 200, 200), 0, 0, 0, 0, 1000),
+       RAS_RGBA(0, 0, 0, 0)},
       {"mul negative weight is neutral", Apply<Mul>(RAS_RGBA(200, 100, 50, 25), 0, 0, 0, 0, -300),
        RAS_RGBA(200, 100, 50, 25)},
-      {"overlay 128 is neutral", Apply<RAS_CombinePixelsOverlay>(RAS_RGBA(0, 77, 200, 255), 128, 128, 128, 128, 256),
+      {"overlay 128 is neutral",
+       Apply<RAS_CombinePixelsOverlay>(RAS_RGBA(0, 77, 200, 255), 128, 128, 128, 128, 256),
        RAS_RGBA(0, 77, 200, 255)},
       // s = 65280: 128 -> (-16256 + 65280) * 128 / 32768 = 191; 64 -> 57152 * 64 / 32768 = 111.
-      {"overlay white", Apply<RAS_CombinePixelsOverlay>(RAS_RGBA(0, 128, 255, 64), 255, 255, 255, 255, 256),
+      {"overlay white",
+       Apply<RAS_CombinePixelsOverlay>(RAS_RGBA(0, 128, 255, 64), 255, 255, 255, 255, 256),
        RAS_RGBA(0, 191, 255, 111)},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+  for (const Case& c : cases)
+    EXPECT_EQ(c.got, c.want) << c.what;
 }
 
 TEST(Combine, SourceAlphaVariants)
@@ -126,24 +146,29 @@ TEST(Combine, SourceAlphaVariants)
     uint32_t got, want;
   } cases[] = {
       {"full-weight copy, alpha 0, leaves D", Apply<Full>(grey, 9, 9, 9, 0, 256), grey},
-      {"full-weight copy, alpha 255, replaces", Apply<Full>(grey, 1, 2, 3, 255, 256), RAS_RGBA(1, 2, 3, 255)},
+      {"full-weight copy, alpha 255, replaces", Apply<Full>(grey, 1, 2, 3, 255, 256),
+       RAS_RGBA(1, 2, 3, 255)},
       // R = S + (0 - S) * 127 / 256: 200 - 99 = 101, 255 - 126 = 129, 1 - 0 = 1.
-      {"full-weight copy, alpha 128, over 0", Apply<Full>(black0, 200, 255, 1, 128, 256), RAS_RGBA(101, 129, 1, 128)},
+      {"full-weight copy, alpha 128, over 0", Apply<Full>(black0, 200, 255, 1, 128, 256),
+       RAS_RGBA(101, 129, 1, 128)},
       {"full-weight copy, alpha adds and saturates", Apply<Full>(grey, 100, 100, 100, 128, 256),
        RAS_RGBA(100, 100, 100, 255)},
       // w' = 64 * 256 / 256 = 64: R = 0 + (100 - 0) * 192 / 256 = 75; A = 200 + 64 -> 255.
       {"copy at 64, alpha 255", Apply<Copy>(grey, 0, 0, 0, 255, 64), RAS_RGBA(75, 75, 75, 255)},
       // w' = 128 * 128 / 256 = 64.
-      {"copy at 128, alpha 127", Apply<Copy>(black0, 255, 255, 255, 127, 128), RAS_RGBA(64, 64, 64, 64)},
+      {"copy at 128, alpha 127", Apply<Copy>(black0, 255, 255, 255, 127, 128),
+       RAS_RGBA(64, 64, 64, 64)},
       {"copy, alpha 0", Apply<Copy>(grey, 0, 0, 0, 0, 256), grey},
       {"add, alpha 0", Apply<RAS_CombinePixelsAddSourceAlpha>(grey, 255, 255, 255, 0, 256), grey},
       // w' = 256 * 128 / 256 = 128: 100 + 100 * 128 / 256 = 150; A: 200 + 127 * 128 / 256 -> 255.
       {"add, alpha 127", Apply<RAS_CombinePixelsAddSourceAlpha>(grey, 100, 100, 100, 127, 256),
        RAS_RGBA(150, 150, 150, 255)},
       {"mul, alpha 0", Apply<RAS_CombinePixelsMulSourceAlpha>(grey, 0, 0, 0, 0, 256), grey},
-      {"dodge, alpha 0, is neutral", Apply<RAS_CombinePixelsColorDodgeSourceAlpha>(grey, 255, 255, 255, 0, 256), grey},
+      {"dodge, alpha 0, is neutral",
+       Apply<RAS_CombinePixelsColorDodgeSourceAlpha>(grey, 255, 255, 255, 0, 256), grey},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+  for (const Case& c : cases)
+    EXPECT_EQ(c.got, c.want) << c.what;
 }
 
 TEST(Combine, HSVAdjust)
@@ -168,7 +193,8 @@ TEST(Combine, HSVAdjust)
   EXPECT_EQ(Apply<HSV>(RAS_RGBA(255, 0, 0, 0), 0, 128, 128, 255, 256), RAS_RGBA(0, 255, 255, 255));
   // Value down by 256 is black; saturation down by 256 is the grey of the value.
   EXPECT_EQ(Apply<HSV>(RAS_RGBA(30, 200, 90, 0), 128, 128, 0, 255, 256), RAS_RGBA(0, 0, 0, 255));
-  EXPECT_EQ(Apply<HSV>(RAS_RGBA(30, 200, 90, 0), 128, 0, 128, 255, 256), RAS_RGBA(200, 200, 200, 255));
+  EXPECT_EQ(Apply<HSV>(RAS_RGBA(30, 200, 90, 0), 128, 0, 128, 255, 256),
+            RAS_RGBA(200, 200, 200, 255));
   // Weights far beyond 256 still land on the hue circle.
   for (int w : {4096, 65536, -65536})
   {
@@ -183,18 +209,21 @@ TEST(Combine, WeightAndDispatch)
   {
     double alpha;
     int w;
-  } weights[] = {{1.0, 256},   {0.5, 128},         {0.25, 64},         {0.3f, 76},
-                 {0.0039, 0},  {-0.5, -128},       {1e30, 65536},      {-1e30, -65536},
-                 {std::numeric_limits<double>::quiet_NaN(), 0}};
-  for (const W& c : weights) EXPECT_EQ(RAS_Weight(c.alpha), c.w) << c.alpha;
+  } weights[] = {{1.0, 256},    {0.5, 128},      {0.25, 64},
+                 {0.3f, 76},    {0.0039, 0},     {-0.5, -128},
+                 {1e30, 65536}, {-1e30, -65536}, {std::numeric_limits<double>::quiet_NaN(), 0}};
+  for (const W& c : weights)
+    EXPECT_EQ(RAS_Weight(c.alpha), c.w) << c.alpha;
 
   // Which operator each mode and weight select, seen through its effect on one pixel.
   const uint32_t dst = RAS_RGBA(100, 150, 200, 50);
-  auto run = [&](int mode, int w, bool* drew) {
+  auto run = [&](int mode, int w, bool* drew)
+  {
     uint32_t p = dst;
-    *drew = RAS_DispatchCombine(mode, w, [&](auto op) {
-      decltype(op)::Combine(reinterpret_cast<uint8_t*>(&p), 10, 20, 30, 128, w);
-    });
+    *drew = RAS_DispatchCombine(
+        mode, w,
+        [&](auto op)
+        { decltype(op)::Combine(reinterpret_cast<uint8_t*>(&p), 10, 20, 30, 128, w); });
     return p;
   };
   const int SA = RAS_BLEND_USE_SOURCE_ALPHA;
@@ -211,11 +240,14 @@ TEST(Combine, WeightAndDispatch)
       {RAS_BLEND_COPY, -5, false, dst},
       {RAS_BLEND_COPY | SA, 256, true,
        Apply<RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(dst, 10, 20, 30, 128, 256)},
-      {RAS_BLEND_COPY | SA, 255, true, Apply<RAS_CombinePixelsCopySourceAlphaNoClamp>(dst, 10, 20, 30, 128, 255)},
-      {RAS_BLEND_ADD | RAS_BLEND_FILTER_BILINEAR, 64, true, Apply<RAS_CombinePixelsAdd>(dst, 10, 20, 30, 128, 64)},
+      {RAS_BLEND_COPY | SA, 255, true,
+       Apply<RAS_CombinePixelsCopySourceAlphaNoClamp>(dst, 10, 20, 30, 128, 255)},
+      {RAS_BLEND_ADD | RAS_BLEND_FILTER_BILINEAR, 64, true,
+       Apply<RAS_CombinePixelsAdd>(dst, 10, 20, 30, 128, 64)},
       {RAS_BLEND_ADD, -64, true, Apply<RAS_CombinePixelsAdd>(dst, 10, 20, 30, 128, -64)},
       {RAS_BLEND_ADD, 0, false, dst},
-      {RAS_BLEND_MUL | SA, 256, true, Apply<RAS_CombinePixelsMulSourceAlpha>(dst, 10, 20, 30, 128, 256)},
+      {RAS_BLEND_MUL | SA, 256, true,
+       Apply<RAS_CombinePixelsMulSourceAlpha>(dst, 10, 20, 30, 128, 256)},
       {RAS_BLEND_HSVADJ, 256, true, Apply<RAS_CombinePixelsHSVAdjust>(dst, 10, 20, 30, 128, 256)},
       {6, 256, false, dst},
       {0xF5, 256, false, dst},

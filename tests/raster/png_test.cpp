@@ -14,7 +14,10 @@
 
 namespace
 {
-std::string OutPath(const std::string& name) { return std::string(RASTER_TEST_OUTPUT_DIR) + "/" + name; }
+std::string OutPath(const std::string& name)
+{
+  return std::string(RASTER_TEST_OUTPUT_DIR) + "/" + name;
+}
 
 // One PNG variant: colour type, bit depth, transparency chunk, interlacing.
 struct Variant
@@ -27,11 +30,16 @@ int Channels(int colorType)
 {
   switch (colorType)
   {
-  case PNG_COLOR_TYPE_GRAY: return 1;
-  case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-  case PNG_COLOR_TYPE_RGB: return 3;
-  case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-  default: return 1;  // palette index
+  case PNG_COLOR_TYPE_GRAY:
+    return 1;
+  case PNG_COLOR_TYPE_GRAY_ALPHA:
+    return 2;
+  case PNG_COLOR_TYPE_RGB:
+    return 3;
+  case PNG_COLOR_TYPE_RGB_ALPHA:
+    return 4;
+  default:
+    return 1; // palette index
   }
 }
 
@@ -43,10 +51,19 @@ int Sample(int x, int y, int c, int depth)
 }
 
 const int kPaletteSize = 16;
-png_color PaletteEntry(int i) { return png_color{png_byte(i * 37), png_byte(i * 91), png_byte(i * 151)}; }
-int PaletteAlpha(int i) { return i < 6 ? i * 50 : 255; }  // tRNS covers the first 6 entries
+png_color PaletteEntry(int i)
+{
+  return png_color{png_byte(i * 37), png_byte(i * 91), png_byte(i * 151)};
+}
+int PaletteAlpha(int i)
+{
+  return i < 6 ? i * 50 : 255;
+} // tRNS covers the first 6 entries
 // The tRNS key colour of grey and RGB images: the sample of pixel (1, 0).
-int KeySample(int c, int depth) { return Sample(1, 0, c, depth); }
+int KeySample(int c, int depth)
+{
+  return Sample(1, 0, c, depth);
+}
 
 std::vector<uint8_t> Encode(const Variant& v, int w, int h)
 {
@@ -63,7 +80,8 @@ std::vector<uint8_t> Encode(const Variant& v, int w, int h)
   }
   png_set_write_fn(
       png, &out,
-      [](png_structp p, png_bytep data, size_t n) {
+      [](png_structp p, png_bytep data, size_t n)
+      {
         auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
         o->insert(o->end(), data, data + n);
       },
@@ -112,7 +130,7 @@ std::vector<uint8_t> Encode(const Variant& v, int w, int h)
           row[size_t(bit / 8 + 1)] = png_byte(s);
         }
         else
-          row[size_t(bit / 8)] |= png_byte(s << (8 - v.depth - bit % 8));  // most significant first
+          row[size_t(bit / 8)] |= png_byte(s << (8 - v.depth - bit % 8)); // most significant first
         bit += v.depth;
       }
     ptrs[size_t(y)] = row.data();
@@ -150,8 +168,10 @@ RAS_Pixel Expected(const Variant& v, int x, int y)
   case PNG_COLOR_TYPE_RGB:
   {
     int s[3];
-    for (int c = 0; c < 3; ++c) s[c] = Sample(x, y, c, d);
-    const bool key = v.trns && s[0] == KeySample(0, d) && s[1] == KeySample(1, d) && s[2] == KeySample(2, d);
+    for (int c = 0; c < 3; ++c)
+      s[c] = Sample(x, y, c, d);
+    const bool key =
+        v.trns && s[0] == KeySample(0, d) && s[1] == KeySample(1, d) && s[2] == KeySample(2, d);
     return RAS_RGBA(to8(s[0]), to8(s[1]), to8(s[2]), key ? 0 : 255);
   }
   default:
@@ -168,7 +188,10 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
   return std::fclose(f) == 0 && ok;
 }
 
-uint32_t BigEndian(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+uint32_t BigEndian(const uint8_t* p)
+{
+  return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
 } // namespace
 
 TEST(LoadPNG, EveryVariantDecodesToStraightARGB)
@@ -176,12 +199,14 @@ TEST(LoadPNG, EveryVariantDecodesToStraightARGB)
   const int G = PNG_COLOR_TYPE_GRAY, GA = PNG_COLOR_TYPE_GRAY_ALPHA, P = PNG_COLOR_TYPE_PALETTE,
             RGB = PNG_COLOR_TYPE_RGB, RGBA = PNG_COLOR_TYPE_RGB_ALPHA;
   const Variant variants[] = {
-      {P, 1, false, false},    {P, 2, true, false},    {P, 4, false, false},  {P, 8, false, false},
-      {P, 8, true, false},     {P, 4, true, true},     {G, 1, false, false},  {G, 2, false, false},
-      {G, 4, false, false},    {G, 8, false, false},   {G, 16, false, false}, {G, 1, true, false},
-      {G, 4, true, true},      {G, 8, true, false},    {G, 16, true, false},  {G, 16, true, true},
-      {GA, 8, false, false},   {GA, 16, false, true},  {RGB, 8, false, false}, {RGB, 8, true, false},
-      {RGB, 16, false, false}, {RGB, 16, true, true},  {RGBA, 8, false, false}, {RGBA, 16, false, false},
+      {P, 1, false, false},   {P, 2, true, false},     {P, 4, false, false},
+      {P, 8, false, false},   {P, 8, true, false},     {P, 4, true, true},
+      {G, 1, false, false},   {G, 2, false, false},    {G, 4, false, false},
+      {G, 8, false, false},   {G, 16, false, false},   {G, 1, true, false},
+      {G, 4, true, true},     {G, 8, true, false},     {G, 16, true, false},
+      {G, 16, true, true},    {GA, 8, false, false},   {GA, 16, false, true},
+      {RGB, 8, false, false}, {RGB, 8, true, false},   {RGB, 16, false, false},
+      {RGB, 16, true, true},  {RGBA, 8, false, false}, {RGBA, 16, false, false},
       {RGBA, 8, false, true},
   };
   for (const Variant& v : variants)
@@ -202,7 +227,7 @@ TEST(LoadPNG, EveryVariantDecodesToStraightARGB)
       }
     if (v.trns && v.colorType != P)
     {
-      EXPECT_GT(transparent, 0);  // the key colour is present
+      EXPECT_GT(transparent, 0); // the key colour is present
     }
     delete b;
   }
@@ -210,9 +235,10 @@ TEST(LoadPNG, EveryVariantDecodesToStraightARGB)
 
 TEST(LoadPNG, TruncatedAndCorruptFilesFailCleanly)
 {
-  const std::vector<uint8_t> good = Encode(Variant{PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false}, 13, 7);
+  const std::vector<uint8_t> good =
+      Encode(Variant{PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false}, 13, 7);
   ASSERT_GT(good.size(), 12u);
-  const size_t iend = good.size() - 12;  // the image is complete before the end chunk
+  const size_t iend = good.size() - 12; // the image is complete before the end chunk
   for (size_t n = 0; n < iend; ++n)
     EXPECT_EQ(RAS_LoadPNGFromMemory(good.data(), n), nullptr) << "prefix " << n;
   RAS_IBitmap* whole = RAS_LoadPNGFromMemory(good.data(), good.size());
@@ -244,15 +270,16 @@ TEST(LoadPNG, RefusesHugeImagesBeforeAllocating)
   EXPECT_EQ(RAS_LoadPNGFromMemory(over.data(), over.size()), nullptr);
 
   // A header that promises 1,000,000 x 1,000,000 pixels, and nothing after it.
-  std::vector<uint8_t> header = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
-                                 'I', 'H', 'D', 'R', 0, 0x0F, 0x42, 0x40, 0, 0x0F, 0x42, 0x40,
-                                 8, 6, 0, 0, 0};
+  std::vector<uint8_t> header = {0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n', 0,    0,
+                                 0,    13,   'I',  'H',  'D',  'R',  0,    0x0F, 0x42, 0x40,
+                                 0,    0x0F, 0x42, 0x40, 8,    6,    0,    0,    0};
   const uLong crc = crc32(0, header.data() + 12, 17);
-  for (int s = 24; s >= 0; s -= 8) header.push_back(uint8_t(crc >> s));
+  for (int s = 24; s >= 0; s -= 8)
+    header.push_back(uint8_t(crc >> s));
   ASSERT_EQ(BigEndian(&header[16]), 1000000u);
   RAS_MemBitmap given(3, 3, 4);
   EXPECT_EQ(RAS_LoadPNGFromMemory(header.data(), header.size(), &given), nullptr);
-  EXPECT_EQ(given.getWidth(), 3);  // refused before the bitmap was touched
+  EXPECT_EQ(given.getWidth(), 3); // refused before the bitmap was touched
 }
 
 TEST(LoadPNG, TargetsFilesAndGivenBitmaps)
@@ -278,7 +305,7 @@ TEST(LoadPNG, TargetsFilesAndGivenBitmaps)
 
   EXPECT_EQ(RAS_LoadPNG(OutPath("no_such_file.png").c_str()), nullptr);
   EXPECT_EQ(RAS_LoadPNG(nullptr), nullptr);
-  EXPECT_EQ(RAS_LoadPNG(RASTER_TEST_OUTPUT_DIR), nullptr);  // a directory
+  EXPECT_EQ(RAS_LoadPNG(RASTER_TEST_OUTPUT_DIR), nullptr); // a directory
 }
 
 TEST(LoadPNG, LoaderListChecksTheExtension)
@@ -321,7 +348,8 @@ TEST(WritePNG, RoundTripsEveryByte)
   ASSERT_EQ(back->getWidth(), 29);
   ASSERT_EQ(back->getHeight(), 11);
   for (int y = 0; y < 11; ++y)
-    for (int x = 0; x < 29; ++x) ASSERT_EQ(RAS_GetPixel(back, x, y), PatternPixel(x, y, 17));
+    for (int x = 0; x < 29; ++x)
+      ASSERT_EQ(RAS_GetPixel(back, x, y), PatternPixel(x, y, 17));
   delete back;
 
   RAS_MemBitmap empty;
@@ -344,12 +372,14 @@ TEST(WritePNG, RendersAShowcase)
       acc.Attach(&disc);
       acc.Row(y)[x] = RAS_RGBA(255 - x * 6, 60 + y * 5, 200, a);
     }
-  for (int x = 12; x < 20; ++x) RAS_PutPixel(&disc, x, 3, RAS_RGBA(0, 0, 0, 255), 1.0f, 0);  // a pointer
+  for (int x = 12; x < 20; ++x)
+    RAS_PutPixel(&disc, x, 3, RAS_RGBA(0, 0, 0, 255), 1.0f, 0); // a pointer
 
   RAS_MemBitmap canvas(224, 160, 4);
   for (int y = 0; y < 160; y += 8)
     for (int x = 0; x < 224; x += 8)
-      RAS_FillRect(&canvas, x, y, 8, 8, ((x + y) / 8) % 2 ? RAS_RGBA(230, 230, 230, 255) : RAS_RGBA(180, 180, 180, 255),
+      RAS_FillRect(&canvas, x, y, 8, 8,
+                   ((x + y) / 8) % 2 ? RAS_RGBA(230, 230, 230, 255) : RAS_RGBA(180, 180, 180, 255),
                    1.0f, RAS_BLEND_COPY);
   const int sa = RAS_BLEND_USE_SOURCE_ALPHA;
   RAS_Blit(&canvas, &disc, 8, 8, nullptr, 1.0f, RAS_BLEND_COPY | sa);
@@ -358,12 +388,14 @@ TEST(WritePNG, RendersAShowcase)
   RAS_Blit(&canvas, &disc, 128, 8, nullptr, 1.0f, RAS_BLEND_COLORDODGE | sa);
   RAS_Blit(&canvas, &disc, 168, 8, nullptr, 1.0f, RAS_BLEND_MUL | sa);
   RAS_ScaledBlit(&canvas, &disc, 8, 52, 64, 64, 0, 0, 32, 32, 1.0f, RAS_BLEND_COPY | sa);
-  RAS_ScaledBlit(&canvas, &disc, 80, 52, 64, 64, 0, 0, 32, 32, 1.0f, RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR);
-  RAS_ScaledBlit(&canvas, &disc, 150, 52, 12, 12, 0, 0, 32, 32, 1.0f, RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR);
+  RAS_ScaledBlit(&canvas, &disc, 80, 52, 64, 64, 0, 0, 32, 32, 1.0f,
+                 RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR);
+  RAS_ScaledBlit(&canvas, &disc, 150, 52, 12, 12, 0, 0, 32, 32, 1.0f,
+                 RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR);
   RAS_ScaledBlit(&canvas, &disc, 198, 52, -16, 16, 0, 0, 32, 32, 1.0f, RAS_BLEND_COPY | sa);
   for (int i = 0; i < 4; ++i)
-    RAS_RotatedBlit(&canvas, &disc, 150 + 18 * (i % 2) , 72 + 18 * (i / 2), 32, 32, 0, 0, 32, 32, i * 0.7854, false,
-                    1.0f, RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR, 0, 0);
+    RAS_RotatedBlit(&canvas, &disc, 150 + 18 * (i % 2), 72 + 18 * (i / 2), 32, 32, 0, 0, 32, 32,
+                    i * 0.7854, false, 1.0f, RAS_BLEND_COPY | sa | RAS_BLEND_FILTER_BILINEAR, 0, 0);
   RAS_FillRect(&canvas, 8, 124, 50, 28, RAS_RGBA(255, 0, 0, 255), 0.25f, RAS_BLEND_COPY);
   RAS_FillRect(&canvas, 64, 124, 50, 28, RAS_RGBA(255, 0, 0, 255), 0.5f, RAS_BLEND_COPY);
   RAS_FillRect(&canvas, 120, 124, 50, 28, RAS_RGBA(255, 0, 0, 255), 0.75f, RAS_BLEND_COPY);

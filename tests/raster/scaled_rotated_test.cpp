@@ -22,7 +22,8 @@ void SetPixel(RAS_IBitmap& b, int x, int y, RAS_Pixel p)
 void FillRamps(RAS_IBitmap& b)
 {
   for (int y = 0; y < b.getHeight(); ++y)
-    for (int x = 0; x < b.getWidth(); ++x) SetPixel(b, x, y, RAS_RGBA(8 * x, 8 * y, 0, 255));
+    for (int x = 0; x < b.getWidth(); ++x)
+      SetPixel(b, x, y, RAS_RGBA(8 * x, 8 * y, 0, 255));
 }
 
 const RAS_Pixel kCanvas = RAS_RGBA(1, 2, 3, 4);
@@ -58,12 +59,12 @@ TEST(ScaledBlit, UnscaledPositionsRoundOrInterpolate)
   {
     double srcx;
     int mode;
-    int wantRed;  // at destination column 0
+    int wantRed; // at destination column 0
   } cases[] = {
       {10.4, RAS_BLEND_COPY, 80},                              // nearest: column 10
       {10.6, RAS_BLEND_COPY, 88},                              // nearest: column 11
-      {10.02, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR, 80},  // close enough to whole
-      {10.4, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR, 83},   // 80 + 8 * 0.4, truncated
+      {10.02, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR, 80}, // close enough to whole
+      {10.4, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR, 83},  // 80 + 8 * 0.4, truncated
       {10.5, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR, 84},
   };
   for (const Case& c : cases)
@@ -93,7 +94,8 @@ TEST(ScaledBlit, NearestAndBilinearSamplePositions)
   // wherever a right neighbour exists; the last column is the pixel itself.
   RAS_MemBitmap wide(20, 6, 4);
   FillSolid(wide, 0);
-  RAS_ScaledBlit(&wide, &src, 0, 0, 20, 6, 0, 0, 8, 6, 1.0f, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
+  RAS_ScaledBlit(&wide, &src, 0, 0, 20, 6, 0, 0, 8, 6, 1.0f,
+                 RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
   for (int i = 0; i < 20; ++i)
   {
     const double pos = i * 8.0 / 20.0;
@@ -106,9 +108,11 @@ TEST(ScaledBlit, NearestAndBilinearSamplePositions)
   RAS_MemBitmap flat(5, 5, 4), out(13, 11, 4);
   FillSolid(flat, RAS_RGBA(200, 100, 50, 255));
   FillSolid(out, 0);
-  RAS_ScaledBlit(&out, &flat, 0, 0, 13, 11, 0, 0, 5, 5, 1.0f, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
+  RAS_ScaledBlit(&out, &flat, 0, 0, 13, 11, 0, 0, 5, 5, 1.0f,
+                 RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
   for (int j = 0; j < 11; ++j)
-    for (int i = 0; i < 13; ++i) ASSERT_EQ(RAS_GetPixel(&out, i, j), RAS_RGBA(200, 100, 50, 255));
+    for (int i = 0; i < 13; ++i)
+      ASSERT_EQ(RAS_GetPixel(&out, i, j), RAS_RGBA(200, 100, 50, 255));
 }
 
 TEST(ScaledBlit, NegativeSizesMirrorExactly)
@@ -127,7 +131,8 @@ TEST(ScaledBlit, NegativeSizesMirrorExactly)
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < w; ++x)
       {
-        ASSERT_EQ(RAS_GetPixel(&mirrored, x, y), RAS_GetPixel(&plain, w - 1 - x, y)) << w << ": " << x;
+        ASSERT_EQ(RAS_GetPixel(&mirrored, x, y), RAS_GetPixel(&plain, w - 1 - x, y))
+            << w << ": " << x;
         ASSERT_EQ(RAS_GetPixel(&flipped, x, y), RAS_GetPixel(&plain, x, 3 - y)) << w << ": " << y;
       }
   }
@@ -139,13 +144,14 @@ TEST(ScaledBlit, StrongReductionsAreBoxMeans)
   FillPattern(src, 5);
   struct Case
   {
-    int factor, radius;  // 3 x 3 up to a step of 3, 5 x 5 beyond
+    int factor, radius; // 3 x 3 up to a step of 3, 5 x 5 beyond
   } cases[] = {{2, 1}, {3, 1}, {4, 2}, {8, 2}};
   for (const Case& c : cases)
   {
     const int n = 40 / c.factor, used = n * c.factor;
     RAS_MemBitmap dst(n, n, 4);
-    RAS_ScaledBlit(&dst, &src, 0, 0, n, n, 0, 0, used, used, 1.0f, RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
+    RAS_ScaledBlit(&dst, &src, 0, 0, n, n, 0, 0, used, used, 1.0f,
+                   RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR);
     for (int j = 0; j < n; ++j)
       for (int i = 0; i < n; ++i)
       {
@@ -154,12 +160,14 @@ TEST(ScaledBlit, StrongReductionsAreBoxMeans)
           for (int x = c.factor * i - c.radius; x <= c.factor * i + c.radius; ++x)
           {
             if (x < 0 || y < 0 || x >= used || y >= used) continue;
-            for (int b = 0; b < 4; ++b) sum[b] += ByteOf(PatternPixel(x, y, 5), b);
+            for (int b = 0; b < 4; ++b)
+              sum[b] += ByteOf(PatternPixel(x, y, 5), b);
             ++count;
           }
         const RAS_Pixel got = RAS_GetPixel(&dst, i, j);
         for (int b = 0; b < 4; ++b)
-          ASSERT_EQ(ByteOf(got, b), sum[b] / count) << "factor " << c.factor << " at " << i << "," << j;
+          ASSERT_EQ(ByteOf(got, b), sum[b] / count)
+              << "factor " << c.factor << " at " << i << "," << j;
       }
   }
 }
@@ -178,7 +186,8 @@ TEST(ScaledBlit, ClippingSamplesWhatTheUnclippedBlitWould)
         const int dw = int(13 * scale), dh = int(9 * scale);
         ExpectClippingIsExact(
             [&](RAS_MemBitmap& canvas, int off) {
-              RAS_ScaledBlit(&canvas, &src, o[0] + off, o[1] + off, dw, dh, 0.3, 0.6, 12.4, 8.1, 0.9f, mode);
+              RAS_ScaledBlit(&canvas, &src, o[0] + off, o[1] + off, dw, dh, 0.3, 0.6, 12.4, 8.1,
+                             0.9f, mode);
             },
             16, 14, o[0] < 16 && o[1] < 14 && o[0] + dw > 0 && o[1] + dh > 0,
             "scaled " + std::to_string(mode) + " " + std::to_string(scale));
@@ -197,14 +206,17 @@ TEST(ScaledBlit, DegenerateAndExtremeArgumentsDrawNothingOrStayInside)
   RAS_ScaledBlit(&dst, &src, 0, 0, 8, 8, 1e30, 0, 4, 4, 1.0f, 0);
   RAS_ScaledBlit(&dst, &src, 0, 0, 8, 8, 0, 0, 4, 4, 0.0f, 0);
   RAS_ScaledBlit(&dst, nullptr, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
-  RAS_ScaledBlit(&dst, &src, 0, 0, 8, 8, 100, 100, 4, 4, 1.0f, 0);  // outside the source
+  RAS_ScaledBlit(&dst, &src, 0, 0, 8, 8, 100, 100, 4, 4, 1.0f, 0); // outside the source
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) ASSERT_EQ(RAS_GetPixel(&dst, x, y), kCanvas);
+    for (int x = 0; x < 8; ++x)
+      ASSERT_EQ(RAS_GetPixel(&dst, x, y), kCanvas);
 
   // Huge steps and huge destinations: whatever lands, lands inside the bitmap.
-  RAS_ScaledBlit(&dst, &src, -(1 << 30), -(1 << 30), (1 << 30) + 8, (1 << 30) + 8, 0, 0, 4, 4, 1.0f, 0);
+  RAS_ScaledBlit(&dst, &src, -(1 << 30), -(1 << 30), (1 << 30) + 8, (1 << 30) + 8, 0, 0, 4, 4, 1.0f,
+                 0);
   RAS_ScaledBlit(&dst, &src, 0, 0, 3, 3, 0, 0, 1e7, 1e7, 1.0f, RAS_BLEND_FILTER_BILINEAR);
-  RAS_ScaledBlit(&dst, &src, INT32_MIN, 0, INT32_MAX, 8, 0, 0, 16000000, 4, 1.0f, RAS_BLEND_FILTER_BILINEAR);
+  RAS_ScaledBlit(&dst, &src, INT32_MIN, 0, INT32_MAX, 8, 0, 0, 16000000, 4, 1.0f,
+                 RAS_BLEND_FILTER_BILINEAR);
   RAS_ScaledBlit(&dst, &src, 7, 7, -INT32_MAX, -INT32_MAX, 0, 0, 4, 4, 1.0f, 0);
 }
 
@@ -218,7 +230,8 @@ TEST(RotatedBlit, ZeroAngleIsAPlainCopy)
     FillSolid(dst, kCanvas);
     RAS_RotatedBlit(&dst, &src, 0, 0, 11, 7, 0, 0, 11, 7, 0.0, false, 1.0f, mode, 0, 0);
     for (int y = 0; y < 7; ++y)
-      for (int x = 0; x < 11; ++x) ASSERT_EQ(RAS_GetPixel(&dst, x, y), PatternPixel(x, y, 4)) << mode;
+      for (int x = 0; x < 11; ++x)
+        ASSERT_EQ(RAS_GetPixel(&dst, x, y), PatternPixel(x, y, 4)) << mode;
   }
 }
 
@@ -247,7 +260,8 @@ TEST(RotatedBlit, AMarkerTurnsClockwiseAboutTheCentre)
   RAS_MemBitmap src(41, 41, 4);
   FillSolid(src, 0);
   for (int y = 19; y <= 21; ++y)
-    for (int x = 31; x <= 33; ++x) SetPixel(src, x, y, 0xFFFFFFFFu);
+    for (int x = 31; x <= 33; ++x)
+      SetPixel(src, x, y, 0xFFFFFFFFu);
   for (double a : {0.0, kPi / 6, kPi / 2, 2 * kPi / 3, kPi, -kPi / 4, 5.0})
     for (int mode : {int(RAS_BLEND_COPY), RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR})
     {
@@ -292,11 +306,14 @@ TEST(RotatedBlit, BoundsClippingAndDegenerateInput)
 
   RAS_MemBitmap pattern(13, 9, 4);
   FillPattern(pattern, 2);
-  for (int mode : {int(RAS_BLEND_COPY), RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR | RAS_BLEND_USE_SOURCE_ALPHA})
+  for (int mode : {int(RAS_BLEND_COPY),
+                   RAS_BLEND_COPY | RAS_BLEND_FILTER_BILINEAR | RAS_BLEND_USE_SOURCE_ALPHA})
     for (double a : {0.3, 2.0, -1.2})
       ExpectClippingIsExact(
-          [&](RAS_MemBitmap& canvas, int off) {
-            RAS_RotatedBlit(&canvas, &pattern, -6 + off, 7 + off, 17, 12, 0, 0, 13, 9, a, true, 0.8f, mode, 1.5, -0.5);
+          [&](RAS_MemBitmap& canvas, int off)
+          {
+            RAS_RotatedBlit(&canvas, &pattern, -6 + off, 7 + off, 17, 12, 0, 0, 13, 9, a, true,
+                            0.8f, mode, 1.5, -0.5);
           },
           14, 14, true, "rotated " + std::to_string(a));
 
@@ -309,8 +326,9 @@ TEST(RotatedBlit, BoundsClippingAndDegenerateInput)
   RAS_RotatedBlit(&dst, &pattern, 0, 0, 8, 8, 50, 50, 13, 9, 1.0, true, 1.0f, 0, 0, 0);
   RAS_RotatedBlit(&dst, nullptr, 0, 0, 8, 8, 0, 0, 13, 9, 1.0, false, 1.0f, 0, 0, 0);
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) ASSERT_EQ(RAS_GetPixel(&dst, x, y), kCanvas);
-  RAS_RotatedBlit(&dst, &pattern, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, 1e7, 1e7, 1.0, false, 1.0f,
-                  RAS_BLEND_FILTER_BILINEAR, 0, 0);
+    for (int x = 0; x < 8; ++x)
+      ASSERT_EQ(RAS_GetPixel(&dst, x, y), kCanvas);
+  RAS_RotatedBlit(&dst, &pattern, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, 1e7, 1e7, 1.0,
+                  false, 1.0f, RAS_BLEND_FILTER_BILINEAR, 0, 0);
   RAS_RotatedBlit(&dst, &pattern, 0, 0, 1, 1, 0, 0, 16000000, 16000000, 0.5, false, 1.0f, 0, 0, 0);
 }

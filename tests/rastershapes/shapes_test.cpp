@@ -20,7 +20,8 @@ int MaxRed(RAS_IBitmap* b)
 {
   int m = 0;
   for (int y = 0; y < b->getHeight(); ++y)
-    for (int x = 0; x < b->getWidth(); ++x) m = std::max(m, Red(b, x, y));
+    for (int x = 0; x < b->getWidth(); ++x)
+      m = std::max(m, Red(b, x, y));
   return m;
 }
 } // namespace
@@ -33,14 +34,14 @@ TEST(RasLine, PlainSegmentsClipAndCoverTheirPixels)
     std::vector<std::string> lit;
   };
   const Case cases[] = {
-    {5, 5, 1, 5, {"1,5", "2,5", "3,5", "4,5", "5,5"}},
-    {-5, 3, -1, 8, {}},                                 // both ends left of the bitmap
-    {-4, 2, 2, 2, {"0,2", "1,2", "2,2"}},               // crosses the left edge
-    {6, -3, 6, 1, {"6,0", "6,1"}},                      // crosses the top edge
-    {3, 3, 3, 3, {"3,3"}},                              // zero length
-    {0, 0, 3, 3, {"0,0", "1,1", "2,2", "3,3"}},         // exact diagonal
-    {INT_MIN, 7, INT_MAX, 7, {"0,7", "1,7", "2,7", "3,7", "4,7", "5,7", "6,7", "7,7"}},
-    {INT_MIN, INT_MIN, INT_MIN + 1, INT_MAX, {}},       // far outside, near-vertical
+      {5, 5, 1, 5, {"1,5", "2,5", "3,5", "4,5", "5,5"}},
+      {-5, 3, -1, 8, {}},                         // both ends left of the bitmap
+      {-4, 2, 2, 2, {"0,2", "1,2", "2,2"}},       // crosses the left edge
+      {6, -3, 6, 1, {"6,0", "6,1"}},              // crosses the top edge
+      {3, 3, 3, 3, {"3,3"}},                      // zero length
+      {0, 0, 3, 3, {"0,0", "1,1", "2,2", "3,3"}}, // exact diagonal
+      {INT_MIN, 7, INT_MAX, 7, {"0,7", "1,7", "2,7", "3,7", "4,7", "5,7", "6,7", "7,7"}},
+      {INT_MIN, INT_MIN, INT_MIN + 1, INT_MAX, {}}, // far outside, near-vertical
   };
   RAS_MemBitmap bmp(8, 8, 4);
   for (const Case& c : cases)
@@ -64,7 +65,7 @@ TEST(RasLine, PlainLinesAreSymmetricAndStayWithinHalfAPixel)
     RAS_Line(&a, x1, y1, x2, y2, kOne, 1.0f, RAS_BLEND_ADD, false);
     RAS_Line(&b, x2, y2, x1, y1, kOne, 1.0f, RAS_BLEND_ADD, false);
     ASSERT_EQ(Lit(&a), Lit(&b)) << x1 << "," << y1 << " " << x2 << "," << y2;
-    ASSERT_LE(MaxRed(&a), 1);  // every pixel once
+    ASSERT_LE(MaxRed(&a), 1); // every pixel once
     // One pixel per step of the major axis, each near the ideal line.
     const bool xMajor = std::abs(x2 - x1) >= std::abs(y2 - y1);
     const int n = std::max(std::abs(x2 - x1), std::abs(y2 - y1));
@@ -75,7 +76,7 @@ TEST(RasLine, PlainLinesAreSymmetricAndStayWithinHalfAPixel)
         if (!Red(&a, x, y) || n == 0) continue;
         const double t = xMajor ? double(x - x1) / (x2 - x1) : double(y - y1) / (y2 - y1);
         const double ideal = xMajor ? y1 + t * (y2 - y1) : x1 + t * (x2 - x1);
-        ASSERT_LE(std::fabs((xMajor ? y : x) - ideal), 0.51);  // 16.16 steps
+        ASSERT_LE(std::fabs((xMajor ? y : x) - ideal), 0.51); // 16.16 steps
       }
   }
 }
@@ -91,7 +92,7 @@ TEST(RasLine, AntiAliasedWeights)
   EXPECT_EQ(Red(&bmp, 5, 5), 192);
   EXPECT_EQ(Red(&bmp, 3, 2), 64);
   EXPECT_EQ(Red(&bmp, 2, 3), 64);
-  EXPECT_EQ(Red(&bmp, 6, 5), 0);  // the last pixel has no side neighbours
+  EXPECT_EQ(Red(&bmp, 6, 5), 0); // the last pixel has no side neighbours
   EXPECT_EQ(Red(&bmp, 5, 6), 0);
 
   // Shallow line: ends at full weight; each column between carries one pixel's worth,
@@ -125,7 +126,8 @@ TEST(RasCircle, SmallRadiusMasks)
                       0xFF, 0x0F, 0x0F, 0xFF, 0x4F, 0xFF, 0xFF, 0x4F};
   Clear(&bmp);
   RAS_Circle(&bmp, 5.4f, 5.9f, 1.5f, kWhite, 1.0f, RAS_BLEND_COPY, true);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(Red(&bmp, 3 + i % 4, 4 + i / 4), aa[i]) << i;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(Red(&bmp, 3 + i % 4, 4 + i / 4), aa[i]) << i;
   EXPECT_EQ(Sum(&bmp), 8 * 255 + 4 * 0x4F + 4 * 0x0F);
 
   Clear(&bmp);
@@ -142,7 +144,7 @@ TEST(RasCircle, SmallRadiusMasks)
     Clear(&bmp);
     RAS_Circle(&bmp, 6, 6, r, kWhite, 1.0f, RAS_BLEND_COPY, false);
     const int x0 = int(6 - r), size = int(2 * r + 1);
-    const double c = x0 + size / 2.0;  // the mask's centre in pixel-edge coordinates
+    const double c = x0 + size / 2.0; // the mask's centre in pixel-edge coordinates
     const int mid = x0 + size / 2;
     EXPECT_EQ(Red(&bmp, mid, x0), 255) << r;
     EXPECT_EQ(Red(&bmp, x0, mid), 255) << r;
@@ -259,17 +261,14 @@ TEST(RasCircle, DegenerateAndHugeInputs)
   struct Case
   {
     float cx, cy, r;
-    long lit;  // pixels of a filled circle (-1: whole bitmap)
+    long lit; // pixels of a filled circle (-1: whole bitmap)
   };
   const Case cases[] = {
-    {8, 8, -1.0f, 0},
-    {8, 8, NAN, 0},
-    {NAN, 8, 3.0f, 0},
-    {8, 8, 0.0f, 1},
-    {1e20f, 8, 3.0f, 0},
-    {8, 8, 1e20f, 0},      // beyond any sane radius: refused, not traced for hours
-    {8, 8, 1e6f, -1},      // covers the bitmap
-    {-1e6f, 8, 1e6f - 3.0f, 0},
+      {8, 8, -1.0f, 0},           {8, 8, NAN, 0},   {NAN, 8, 3.0f, 0}, {8, 8, 0.0f, 1},
+      {1e20f, 8, 3.0f, 0},        {8, 8, 1e20f, 0}, // beyond any sane radius: refused, not traced
+                                                    // for hours
+      {8, 8, 1e6f, -1},                             // covers the bitmap
+      {-1e6f, 8, 1e6f - 3.0f, 0},
   };
   for (const Case& c : cases)
     for (bool aa : {false, true})
@@ -308,7 +307,7 @@ TEST(RasArc, QuartersAndFullTurns)
         {
           ASSERT_GE(x, 24);
           ASSERT_LE(y, 24);
-          ASSERT_EQ(Red(&arc, x, y), Red(&full, x, y));  // the circle's own pixels
+          ASSERT_EQ(Red(&arc, x, y), Red(&full, x, y)); // the circle's own pixels
         }
     // Angles a whole turn away, or given in reverse, draw the same quarter.
     const auto quarter = Lit(&arc);
@@ -322,7 +321,8 @@ TEST(RasArc, QuartersAndFullTurns)
     // The four quarters together give back the whole outline.
     Clear(&arc);
     for (int q = 0; q < 4; ++q)
-      RAS_Arc(&arc, 24, 24, 15.0f, q * kPi / 2, (q + 1) * kPi / 2, kWhite, 1.0f, RAS_BLEND_COPY, aa);
+      RAS_Arc(&arc, 24, 24, 15.0f, q * kPi / 2, (q + 1) * kPi / 2, kWhite, 1.0f, RAS_BLEND_COPY,
+              aa);
     EXPECT_EQ(Lit(&arc), Lit(&full));
   }
   Clear(&arc);
@@ -341,7 +341,10 @@ TEST(RasRect, OutlinesAndRoundedCorners)
     int x, y, w, h;
     long pixels;
   };
-  const Case cases[] = {{2, 3, 10, 5, 2 * 11 + 2 * 4}, {5, 5, 0, 4, 5}, {5, 5, 6, 0, 7}, {5, 5, 0, 0, 1},
+  const Case cases[] = {{2, 3, 10, 5, 2 * 11 + 2 * 4},
+                        {5, 5, 0, 4, 5},
+                        {5, 5, 6, 0, 7},
+                        {5, 5, 0, 0, 1},
                         {12, 8, -10, -5, 2 * 11 + 2 * 4}};
   for (const Case& c : cases)
   {
@@ -352,7 +355,8 @@ TEST(RasRect, OutlinesAndRoundedCorners)
   }
   Clear(&a);
   RAS_DrawRect(&a, 2, 3, 10, 5, kWhite, 1.0f, RAS_BLEND_COPY);
-  for (auto [x, y] : {std::pair{2, 3}, {12, 3}, {2, 8}, {12, 8}}) EXPECT_EQ(Red(&a, x, y), 255);
+  for (auto [x, y] : {std::pair{2, 3}, {12, 3}, {2, 8}, {12, 8}})
+    EXPECT_EQ(Red(&a, x, y), 255);
 
   // Radius 1 is a plain rectangle; radius 50 on 20 x 10 is radius 5.
   Clear(&a);
@@ -365,17 +369,18 @@ TEST(RasRect, OutlinesAndRoundedCorners)
   RAS_RoundRect(&a, 3, 4, 20, 10, 50, kWhite, 1.0f, RAS_BLEND_COPY, false);
   RAS_RoundRect(&b, 3, 4, 20, 10, 5, kWhite, 1.0f, RAS_BLEND_COPY, false);
   EXPECT_EQ(Lit(&a), Lit(&b));
-  EXPECT_EQ(Red(&a, 3, 4), 0);    // the corner is cut
-  EXPECT_EQ(Red(&a, 13, 4), 255); // the straight top edge
-  EXPECT_EQ(Red(&a, 3, 9), 255);  // the straight left edge
-  EXPECT_EQ(Red(&a, 23, 9), 255); // the straight right edge
+  EXPECT_EQ(Red(&a, 3, 4), 0);     // the corner is cut
+  EXPECT_EQ(Red(&a, 13, 4), 255);  // the straight top edge
+  EXPECT_EQ(Red(&a, 3, 9), 255);   // the straight left edge
+  EXPECT_EQ(Red(&a, 23, 9), 255);  // the straight right edge
   EXPECT_EQ(Red(&a, 13, 14), 255); // the straight bottom edge
 }
 
 TEST(RasPolygon, FillsHullRowsOnce)
 {
   RAS_MemBitmap bmp(40, 40, 4);
-  auto fill = [&](std::vector<int> xs, std::vector<int> ys) {
+  auto fill = [&](std::vector<int> xs, std::vector<int> ys)
+  {
     Clear(&bmp);
     RAS_FillConvexPolygon(&bmp, xs.data(), ys.data(), int(xs.size()), kOne, 1.0f, RAS_BLEND_ADD);
     EXPECT_LE(MaxRed(&bmp), 1);
@@ -404,7 +409,7 @@ TEST(RasPolygon, FillsHullRowsOnce)
         const size_t j = (i + 1) % xs.size();
         const double ex = xs[j] - xs[i], ey = ys[j] - ys[i];
         const double cross = (ex * (y - ys[i]) - ey * (x - xs[i])) / std::hypot(ex, ey);
-        inside &= cross >= 0;  // clockwise on screen
+        inside &= cross >= 0; // clockwise on screen
         minDist = std::min(minDist, std::fabs(cross));
       }
       if (minDist < 1.0) continue;
@@ -426,8 +431,8 @@ TEST(RasShapes, NothingLandsOutsideTheBitmap)
   // Every primitive, placed across each edge and corner and far outside, on a window with a
   // sentinel border.
   WindowBitmap win(23, 17, 12);
-  const int pos[][2] = {{0, 8}, {22, 8}, {11, 0}, {11, 16}, {0, 0}, {22, 0}, {0, 16}, {22, 16},
-                        {-3, 8}, {26, 8}, {11, -4}, {11, 20}, {-40, -40}, {60, 60}};
+  const int pos[][2] = {{0, 8},   {22, 8}, {11, 0}, {11, 16}, {0, 0},   {22, 0},    {0, 16},
+                        {22, 16}, {-3, 8}, {26, 8}, {11, -4}, {11, 20}, {-40, -40}, {60, 60}};
   for (const auto& p : pos)
   {
     const int x = p[0], y = p[1];
@@ -447,7 +452,8 @@ TEST(RasShapes, NothingLandsOutsideTheBitmap)
         RAS_Arc(&win, float(x), float(y), 7.0f, -1.0f, 3.0f, kWhite, 1.0f, mode, aa);
         RAS_RoundRect(&win, x - 6, y - 5, 12, 10, 4, kWhite, 1.0f, mode, aa);
         RAS_DrawRect(&win, x - 6, y - 5, 12, 10, kWhite, 0.25f, mode);
-        const int xs[5] = {x - 8, x + 2, x + 9, x + 4, x - 6}, ys[5] = {y - 2, y - 9, y, y + 8, y + 7};
+        const int xs[5] = {x - 8, x + 2, x + 9, x + 4, x - 6},
+                  ys[5] = {y - 2, y - 9, y, y + 8, y + 7};
         RAS_FillConvexPolygon(&win, xs, ys, 5, kWhite, 1.0f, mode);
         RAS_FillTriangle(&win, x - 7, y + 7, x, y - 8, x + 7, y + 7, kWhite, 0.5f, mode);
         const uint8_t glyph[12] = {255, 128, 1, 0, 64, 255, 255, 64, 0, 1, 128, 255};
@@ -468,7 +474,8 @@ TEST(RasGlyph, CoverageScalesTheWeight)
   // D = S - S * (256 - c) / 256.
   RAS_DrawGlyph(&bmp, 0, 0, RAS_RGBA(200, 100, 0, 255), cov, 4, 1, 1.0f, RAS_BLEND_COPY);
   EXPECT_EQ(Px(&bmp, 0, 0), 0u);
-  EXPECT_EQ(Px(&bmp, 1, 0), RAS_RGBA(200 - 200 * 128 / 256, 100 - 100 * 128 / 256, 0, 255 - 255 * 128 / 256));
+  EXPECT_EQ(Px(&bmp, 1, 0),
+            RAS_RGBA(200 - 200 * 128 / 256, 100 - 100 * 128 / 256, 0, 255 - 255 * 128 / 256));
   EXPECT_EQ(Px(&bmp, 2, 0), RAS_RGBA(200 - 200 * 1 / 256, 100 - 100 / 256, 0, 255 - 255 / 256));
   // Half the alpha: weight 128 * 64 / 256 = 32.
   RAS_DrawGlyph(&bmp, 0, 1, RAS_RGBA(200, 100, 0, 255), cov + 3, 1, 1, 0.5f, RAS_BLEND_COPY);

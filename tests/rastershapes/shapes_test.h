@@ -16,11 +16,18 @@ const RAS_Pixel kWhite = 0xFFFFFFFFu;
 inline void Clear(RAS_IBitmap* b, RAS_Pixel v = 0)
 {
   for (int y = 0; y < b->getHeight(); ++y)
-    for (int x = 0; x < b->getWidth(); ++x) b->getBits()[y * b->getRowSpan() + x] = v;
+    for (int x = 0; x < b->getWidth(); ++x)
+      b->getBits()[y * b->getRowSpan() + x] = v;
 }
 
-inline RAS_Pixel Px(RAS_IBitmap* b, int x, int y) { return b->getBits()[y * b->getRowSpan() + x]; }
-inline int Red(RAS_IBitmap* b, int x, int y) { return RAS_GetR(Px(b, x, y)); }
+inline RAS_Pixel Px(RAS_IBitmap* b, int x, int y)
+{
+  return b->getBits()[y * b->getRowSpan() + x];
+}
+inline int Red(RAS_IBitmap* b, int x, int y)
+{
+  return RAS_GetR(Px(b, x, y));
+}
 
 // Pixels whose red byte is non-zero, as "x,y" strings in row order.
 inline std::vector<std::string> Lit(RAS_IBitmap* b)
@@ -36,7 +43,8 @@ inline long Sum(RAS_IBitmap* b)
 {
   long s = 0;
   for (int y = 0; y < b->getHeight(); ++y)
-    for (int x = 0; x < b->getWidth(); ++x) s += Red(b, x, y);
+    for (int x = 0; x < b->getWidth(); ++x)
+      s += Red(b, x, y);
   return s;
 }
 

@@ -25,7 +25,7 @@ SHIM_Font* MakeFont(int h, const char* face = "Monaco", int weight = SHIM_FW_NOR
 
 struct Ink
 {
-  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;  // inclusive
+  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN; // inclusive
   bool Empty() const { return right < left; }
 };
 
@@ -92,7 +92,8 @@ TEST(ShimFont, CreationFallbackAndMetrics)
   ASSERT_NE(bold, nullptr);
   EXPECT_LT(Measure(sans, "iiii"), Measure(sans, "WWWW"));
   EXPECT_GT(Measure(bold, "Level Drive"), Measure(sans, "Level Drive"));
-  for (SHIM_Font* x : {f, neg, sans, bold}) SHIM_DeleteFont(x);
+  for (SHIM_Font* x : {f, neg, sans, bold})
+    SHIM_DeleteFont(x);
   SHIM_DeleteFont(nullptr);
 }
 
@@ -108,16 +109,16 @@ TEST(ShimFont, MeasuresLinesAndHostileText)
   {
     const char* text;
     int flags;
-    int chars;  // widest line in characters (monospace)
+    int chars; // widest line in characters (monospace)
     int lines;
   };
   const Case cases[] = {
-    {"Drive", SHIM_DT_SINGLELINE, 5, 1},
-    {"ab\nabc", 0, 3, 2},
-    {"ab\nabc", SHIM_DT_SINGLELINE, 5, 1},  // the break draws nothing and takes no room
-    {"a\n\nb\n", 0, 1, 4},
-    {"", 0, 0, 0},
-    {"\xC3\xA9t\xC3\xA9", 0, 3, 1},          // two-byte sequences are one character each
+      {"Drive", SHIM_DT_SINGLELINE, 5, 1},
+      {"ab\nabc", 0, 3, 2},
+      {"ab\nabc", SHIM_DT_SINGLELINE, 5, 1}, // the break draws nothing and takes no room
+      {"a\n\nb\n", 0, 1, 4},
+      {"", 0, 0, 0},
+      {"\xC3\xA9t\xC3\xA9", 0, 3, 1}, // two-byte sequences are one character each
   };
   for (const Case& c : cases)
   {
@@ -128,8 +129,8 @@ TEST(ShimFont, MeasuresLinesAndHostileText)
   const int bad = Measure(f, "\xEF\xBF\xBD");
   EXPECT_EQ(Measure(f, "\xFF\xC3"), 2 * bad);
   EXPECT_EQ(Measure(f, "a\xE2\x82"), adv + 2 * bad);
-  EXPECT_EQ(Measure(f, "\xED\xA0\x80"), 3 * bad);  // an encoded surrogate
-  EXPECT_EQ(Measure(f, "\xC0\xAF"), 2 * bad);      // an overlong encoding
+  EXPECT_EQ(Measure(f, "\xED\xA0\x80"), 3 * bad); // an encoded surrogate
+  EXPECT_EQ(Measure(f, "\xC0\xAF"), 2 * bad);     // an overlong encoding
   // A length shorter than the string stops there, even inside a sequence.
   const SHIM_TextStyle st{f, 0, SHIM_TRANSPARENT, 0};
   SHIM_Rect r{0, 0, 0, 0};
@@ -152,7 +153,8 @@ TEST(ShimFont, AlignmentPlacesTheTextBox)
   RAS_MemBitmap bmp(120, 80, 4);
   const SHIM_Rect rect{10, 10, 101, 61};
   const SHIM_TextStyle st{f, 0x000000, SHIM_TRANSPARENT, 0};
-  auto draw = [&](int flags) {
+  auto draw = [&](int flags)
+  {
     Clear(&bmp, kWhite);
     SHIM_Surface s = SurfaceOf(&bmp);
     SHIM_Rect r = rect;
@@ -164,17 +166,17 @@ TEST(ShimFont, AlignmentPlacesTheTextBox)
   EXPECT_GE(base.left, rect.left);
   EXPECT_LE(base.right, rect.left + w);
   EXPECT_GE(base.top, rect.top);
-  EXPECT_LT(base.bottom, rect.top + h);  // descender of g inside the line
+  EXPECT_LT(base.bottom, rect.top + h); // descender of g inside the line
   struct Case
   {
     int flags, dx, dy;
   };
   const Case cases[] = {
-    {SHIM_DT_CENTER, (10 + 101 - w) / 2 - 10, 0},
-    {SHIM_DT_RIGHT, 101 - w - 10, 0},
-    {SHIM_DT_VCENTER, 0, (10 + 61 - h) / 2 - 10},
-    {SHIM_DT_BOTTOM, 0, 61 - h - 10},
-    {SHIM_DT_CENTER | SHIM_DT_BOTTOM, (10 + 101 - w) / 2 - 10, 61 - h - 10},
+      {SHIM_DT_CENTER, (10 + 101 - w) / 2 - 10, 0},
+      {SHIM_DT_RIGHT, 101 - w - 10, 0},
+      {SHIM_DT_VCENTER, 0, (10 + 61 - h) / 2 - 10},
+      {SHIM_DT_BOTTOM, 0, 61 - h - 10},
+      {SHIM_DT_CENTER | SHIM_DT_BOTTOM, (10 + 101 - w) / 2 - 10, 61 - h - 10},
   };
   for (const Case& c : cases)
   {
@@ -237,7 +239,7 @@ TEST(ShimFont, EscapementTurnsTheBaseline)
   SHIM_Font* flat = MakeFont(14, "DejaVu Sans");
   ASSERT_NE(up, nullptr);
   const int w = Measure(flat, "Level");
-  EXPECT_EQ(Measure(up, "Level"), w);  // measured along the baseline
+  EXPECT_EQ(Measure(up, "Level"), w); // measured along the baseline
   RAS_MemBitmap bmp(60, 100, 4);
   Clear(&bmp);
   const SHIM_TextStyle st{up, 0xFFFFFF, SHIM_TRANSPARENT, 0};
@@ -260,7 +262,7 @@ TEST(ShimFont, DrawsThroughAMemoryContextWithItsTextState)
   SHIM_GfxContext* ctx = SHIM_CreateMemContext(nullptr, 64, 24);
   ASSERT_NE(ctx, nullptr);
   SHIM_Rect r{0, 0, 64, 24};
-  EXPECT_EQ(SHIM_DrawText(ctx, "Hi", -1, &r, 0), 0);  // no font selected
+  EXPECT_EQ(SHIM_DrawText(ctx, "Hi", -1, &r, 0), 0); // no font selected
   SHIM_SelectFont(ctx, f);
   SHIM_SetTextColor(ctx, 0xFF0000);
   SHIM_SetBkMode(ctx, SHIM_OPAQUE);
@@ -268,7 +270,8 @@ TEST(ShimFont, DrawsThroughAMemoryContextWithItsTextState)
   EXPECT_GT(SHIM_DrawText(ctx, "Hi", -1, &r, 0), 0);
   const uint32_t* px = static_cast<const uint32_t*>(SHIM_GetCtxFrameBuffer(ctx));
   bool red = false;
-  for (int i = 0; i < 64 * 24; ++i) red |= px[i] == RAS_RGBA(255, 0, 0, 255);
+  for (int i = 0; i < 64 * 24; ++i)
+    red |= px[i] == RAS_RGBA(255, 0, 0, 255);
   EXPECT_TRUE(red);
   EXPECT_EQ(px[0], RAS_RGBA(0, 0, 255, 255));        // opaque background inside the box
   EXPECT_EQ(px[63 + 23 * 64], RAS_RGBA(0, 0, 0, 0)); // untouched outside it
@@ -294,7 +297,7 @@ TEST(CachedFont, NativeAndGlyphPathsAgree)
     RAS_Rect ra{5, 5, 155, 35}, rb = ra;
     const unsigned flags = RAS_DT_CENTER | RAS_DT_VCENTER;
     const int h = font.DrawText(&a, "Level jfj 7.5 dB", -1, &ra, flags);
-    EXPECT_EQ(font.GetGlyphCacheBytes(), 0);  // the native path renders no glyphs
+    EXPECT_EQ(font.GetGlyphCacheBytes(), 0); // the native path renders no glyphs
     EXPECT_EQ(font.DrawText(&b, "Level jfj 7.5 dB", -1, &rb, flags | 0x80000000u), h);
     EXPECT_GT(font.GetGlyphCacheBytes(), 0);
     // Same layout; coverage differs only by the round trip through a rendered glyph.
@@ -310,7 +313,8 @@ TEST(CachedFont, NativeAndGlyphPathsAgree)
   }
 
   RAS_CachedFont font;
-  font.SetFromHFont(MakeFont(13, "DejaVu Sans"), RAS_FONT_FLAG_OWNS_HFONT | RAS_FONT_FLAG_FORCE_NATIVE);
+  font.SetFromHFont(MakeFont(13, "DejaVu Sans"),
+                    RAS_FONT_FLAG_OWNS_HFONT | RAS_FONT_FLAG_FORCE_NATIVE);
   const int h = font.GetLineHeight();
   // Measuring through either path gives the same box and draws nothing.
   RAS_Rect m1{10, 20, 0, 0}, m2{10, 20, 0, 0};
@@ -337,7 +341,7 @@ TEST(CachedFont, GlyphCacheFillsOnceAndEmptiesOnNewFont)
     EXPECT_GT(bytes, 0);
     font.DrawText(&bmp, "Drive", -1, &r, 0);
     font.DrawText(&bmp, "rive", -1, &r, 0);
-    EXPECT_EQ(font.GetGlyphCacheBytes(), bytes);  // every glyph from the cache
+    EXPECT_EQ(font.GetGlyphCacheBytes(), bytes); // every glyph from the cache
     // A new colour composites the cached coverage in that colour.
     Clear(&bmp);
     EXPECT_EQ(font.SetTextColor(RAS_RGBA(0, 255, 0, 255)), RAS_RGBA(255, 0, 0, 255));
@@ -345,7 +349,8 @@ TEST(CachedFont, GlyphCacheFillsOnceAndEmptiesOnNewFont)
     EXPECT_EQ(font.GetGlyphCacheBytes(), bytes);
     long green = 0, red = 0;
     for (int y = 0; y < 20; ++y)
-      for (int x = 0; x < 100; ++x) green += RAS_GetG(Px(&bmp, x, y)), red += Red(&bmp, x, y);
+      for (int x = 0; x < 100; ++x)
+        green += RAS_GetG(Px(&bmp, x, y)), red += Red(&bmp, x, y);
     EXPECT_GT(green, 0);
     EXPECT_EQ(red, 0);
     // Code points above 127 go to the sorted list, found again on the next use.
@@ -377,10 +382,12 @@ TEST(CachedFont, TranslucentTextAndCombineAlpha)
   font.SetFromHFont(MakeFont(16, "DejaVu Sans", SHIM_FW_BOLD), 0x600);
   RAS_MemBitmap bmp(80, 30, 4);
   RAS_Rect r{2, 2, 78, 28};
-  auto darkest = [&]() {
+  auto darkest = [&]()
+  {
     int m = 255;
     for (int y = 0; y < 30; ++y)
-      for (int x = 0; x < 80; ++x) m = std::min(m, Red(&bmp, x, y));
+      for (int x = 0; x < 80; ++x)
+        m = std::min(m, Red(&bmp, x, y));
     return m;
   };
   // Opaque black: full ink somewhere.
@@ -408,9 +415,14 @@ TEST(CachedFont, TextNeverLandsOutsideTheBitmap)
   font.SetFromHFont(MakeFont(18, "DejaVu Sans"), 0x600);
   font.SetTextColor(RAS_RGBA(255, 255, 255, 255));
   WindowBitmap win(40, 20, 24);
-  const RAS_Rect rects[] = {{-30, 5, 10, 20}, {30, 5, 70, 20}, {5, -15, 35, 5}, {5, 15, 35, 45},
-                            {-20, -20, 60, 40}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
-                            {INT_MAX - 5, 0, INT_MAX, 20}, {-1000, -1000, -900, -900}};
+  const RAS_Rect rects[] = {{-30, 5, 10, 20},
+                            {30, 5, 70, 20},
+                            {5, -15, 35, 5},
+                            {5, 15, 35, 45},
+                            {-20, -20, 60, 40},
+                            {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                            {INT_MAX - 5, 0, INT_MAX, 20},
+                            {-1000, -1000, -900, -900}};
   for (const RAS_Rect& rect : rects)
     for (unsigned flags : {0u, unsigned(RAS_DT_NOCLIP), unsigned(RAS_DT_CENTER | RAS_DT_VCENTER),
                            unsigned(RAS_DT_RIGHT | RAS_DT_BOTTOM | RAS_DT_NOCLIP)})
@@ -436,12 +448,14 @@ TEST(CachedFont, SampleSheet)
     int size, weight;
     bool italic;
     const char* face;
-  } styles[6] = {{8, 400, false, "Monaco"},       {10, 400, false, "Monaco"}, {12, 700, false, "DejaVu Sans"},
-                 {16, 400, true, "DejaVu Sans"},  {24, 400, false, "DejaVu Serif"}, {32, 700, false, "Monaco"}};
+  } styles[6] = {{8, 400, false, "Monaco"},        {10, 400, false, "Monaco"},
+                 {12, 700, false, "DejaVu Sans"},  {16, 400, true, "DejaVu Sans"},
+                 {24, 400, false, "DejaVu Serif"}, {32, 700, false, "Monaco"}};
   int y = 4;
   for (int i = 0; i < 6; ++i)
   {
-    fonts[i].SetFromHFont(MakeFont(styles[i].size, styles[i].face, styles[i].weight, styles[i].italic), 0x600);
+    fonts[i].SetFromHFont(
+        MakeFont(styles[i].size, styles[i].face, styles[i].weight, styles[i].italic), 0x600);
     fonts[i].SetTextColor(RAS_RGBA(20, 20, 20, 255));
     RAS_Rect r{4, y, 356, y + 60};
     y += fonts[i].DrawText(&bmp, "Level Drive gjpqy 0.5 dB", -1, &r, 0) + 2;
@@ -451,7 +465,8 @@ TEST(CachedFont, SampleSheet)
   fonts[3].DrawText(&bmp, "translucent glyph path", -1, &r, RAS_DT_USEFGALPHA | RAS_DT_RIGHT);
   {
     RAS_CachedFont turned;
-    turned.SetFromHFont(MakeFont(12, "DejaVu Sans", 400, false, SHIM_QUALITY_ANTIALIASED, 900), 0x600);
+    turned.SetFromHFont(MakeFont(12, "DejaVu Sans", 400, false, SHIM_QUALITY_ANTIALIASED, 900),
+                        0x600);
     RAS_Rect tr{340, 210, 360, 230};
     turned.DrawText(&bmp, "turned", -1, &tr, RAS_DT_NOCLIP);
   }
@@ -461,8 +476,9 @@ TEST(CachedFont, SampleSheet)
   RAS_Arc(&bmp, 210, 250, 25, -2.3f, 2.3f, RAS_RGBA(0, 0, 0, 255), 1.0f, RAS_BLEND_COPY, true);
   RAS_RoundRect(&bmp, 250, 220, 60, 50, 10, RAS_RGBA(0, 0, 0, 255), 1.0f, RAS_BLEND_COPY, true);
   for (int i = 0; i < 12; ++i)
-    RAS_Line(&bmp, 330, 250, 330 + int(25 * std::cos(i * 0.5236)), 250 + int(25 * std::sin(i * 0.5236)),
-             RAS_RGBA(0, 0, 0, 255), 1.0f, RAS_BLEND_COPY, true);
+    RAS_Line(&bmp, 330, 250, 330 + int(25 * std::cos(i * 0.5236)),
+             250 + int(25 * std::sin(i * 0.5236)), RAS_RGBA(0, 0, 0, 255), 1.0f, RAS_BLEND_COPY,
+             true);
   const int xs[5] = {200, 230, 240, 215, 190}, ys[5] = {275, 280, 295, 298, 290};
   RAS_FillConvexPolygon(&bmp, xs, ys, 5, RAS_RGBA(0, 140, 60, 255), 0.75f, RAS_BLEND_COPY);
   if (const char* dir = std::getenv("QUORVANE_SHAPES_PNG"))

@@ -24,9 +24,9 @@ TEST(ByteChunk, ScalarsAndStringsHaveHandWorkedLittleEndianBytes)
   EXPECT_EQ(c.AppendScalar(-2.5), 12); // IEEE 754 0xC004000000000000
   EXPECT_EQ(c.AppendScalar(true), 13);
   EXPECT_EQ(c.AppendString("Init"), 21);
-  const std::vector<uint8_t> expected = {0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                         0x00, 0x04, 0xC0, 0x01, 0x04, 0x00, 0x00, 0x00, 'I',
-                                         'n',  'i',  't'};
+  const std::vector<uint8_t> expected = {0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00,
+                                         0x00, 0x00, 0x00, 0x04, 0xC0, 0x01, 0x04,
+                                         0x00, 0x00, 0x00, 'I',  'n',  'i',  't'};
   EXPECT_EQ(Bytes(c), expected);
 
   int32_t i = 0;
@@ -91,7 +91,8 @@ TEST(ByteChunk, ResizeZeroFillsAndAppendingToItselfDoubles)
   EXPECT_EQ(c.Resize(2), 2);
   EXPECT_EQ(c.Resize(6000), 6000); // crosses a growth step
   EXPECT_EQ(c.GetBytes()[1], 0xFF);
-  for (int i = 2; i < 6000; ++i) ASSERT_EQ(c.GetBytes()[i], 0) << i;
+  for (int i = 2; i < 6000; ++i)
+    ASSERT_EQ(c.GetBytes()[i], 0) << i;
   EXPECT_EQ(c.Resize(-1), -1);
   EXPECT_EQ(c.Size(), 6000);
 
@@ -103,8 +104,12 @@ TEST(ByteChunk, ResizeZeroFillsAndAppendingToItselfDoubles)
 
 TEST(Base64, KnownVectorsEncodeAndDecode)
 {
-  const char* cases[][2] = {{"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},
-                            {"foo", "Zm9v"},    {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
+  const char* cases[][2] = {{"", ""},
+                            {"f", "Zg=="},
+                            {"fo", "Zm8="},
+                            {"foo", "Zm9v"},
+                            {"foob", "Zm9vYg=="},
+                            {"fooba", "Zm9vYmE="},
                             {"foobar", "Zm9vYmFy"}};
   for (const auto& tc : cases)
   {

@@ -62,16 +62,23 @@ TEST(Hosts, LookUpFollowsTheFixedOrderAndIgnoresCase)
       {pad + "ardour", kHostUnknown}, // beyond the 255 characters kept
       {std::string(100000, 'a'), kHostUnknown},
   };
-  for (const auto& tc : cases) EXPECT_EQ(LookUpHost(tc.name.c_str()), tc.code) << tc.name;
+  for (const auto& tc : cases)
+    EXPECT_EQ(LookUpHost(tc.name.c_str()), tc.code) << tc.name;
   EXPECT_EQ(LookUpHost(nullptr), kHostUnknown);
 
   const struct
   {
     int code;
     const char* name;
-  } names[] = {{0, "Unknown"},  {5, "Sonar"},       {6, "Vegas"},   {12, "Unknown"},
-               {23, "DigitalPerformer"}, {27, "VST3PluginTestHost"}, {28, "Ardour"},
-               {29, "Unknown"}, {-1, "Unknown"}};
+  } names[] = {{0, "Unknown"},
+               {5, "Sonar"},
+               {6, "Vegas"},
+               {12, "Unknown"},
+               {23, "DigitalPerformer"},
+               {27, "VST3PluginTestHost"},
+               {28, "Ardour"},
+               {29, "Unknown"},
+               {-1, "Unknown"}};
   for (const auto& tc : names)
   {
     char out[19];
@@ -82,12 +89,14 @@ TEST(Hosts, LookUpFollowsTheFixedOrderAndIgnoresCase)
 
 TEST(MidiMsg, BuildersWriteStatusAndDataBytes)
 {
-  const auto cc = [](int idx, double v, int ch) {
+  const auto cc = [](int idx, double v, int ch)
+  {
     IMidiMsg m;
     m.MakeControlChangeMsg(IMidiMsg::EControlChangeMsg(idx), v, ch);
     return m;
   };
-  const auto pw = [](double v, int ch) {
+  const auto pw = [](double v, int ch)
+  {
     IMidiMsg m;
     m.mOffset = 99; // builders clear the record
     m.MakePitchWheelMsg(v, ch);
@@ -164,11 +173,12 @@ TEST(MidiMsg, ReadersAnswerOnlyForTheirKind)
 
 TEST(MidiMsg, StatusTextsAndSysExDump)
 {
-  const char* names[16] = {"none",    "unknown",       "unknown",       "unknown",
-                           "unknown", "unknown",       "unknown",       "unknown",
-                           "noteoff", "noteon",        "aftertouch",    "controlchange",
-                           "programchange", "channelaftertouch", "pitchwheel", "unknown"};
-  for (int k = 0; k < 16; ++k) EXPECT_STREQ(StatusMsgStr(IMidiMsg::EStatusMsg(k)), names[k]) << k;
+  const char* names[16] = {
+      "none",          "unknown",           "unknown",    "unknown", "unknown",    "unknown",
+      "unknown",       "unknown",           "noteoff",    "noteon",  "aftertouch", "controlchange",
+      "programchange", "channelaftertouch", "pitchwheel", "unknown"};
+  for (int k = 0; k < 16; ++k)
+    EXPECT_STREQ(StatusMsgStr(IMidiMsg::EStatusMsg(k)), names[k]) << k;
 
   const uint8_t bytes[] = {0xF0, 0x7E, 0x7F};
   const struct

@@ -15,7 +15,8 @@ std::vector<double> StoredValues(const IPreset* p)
 {
   std::vector<double> v;
   double d;
-  for (int pos = 0; (pos = p->mChunk.ReadScalar(&d, pos)) > 0;) v.push_back(d);
+  for (int pos = 0; (pos = p->mChunk.ReadScalar(&d, pos)) > 0;)
+    v.push_back(d);
   return v;
 }
 
@@ -58,15 +59,18 @@ TEST(Presets, NamedParamsFillTheRestFromCurrentValues)
   EnumEffect fx(3);
   fx.SetValues({0.3, 4.0, 1.0, 2.0, 3.0, 0.0, 1.0});
   fx.MakePresetFromNamedParams("x", 1, 2, 0.7);
-  EXPECT_EQ(StoredValues(fx.GetPreset(0)), (std::vector<double>{0.3, 4.0, 0.7, 2.0, 3.0, 0.0, 1.0}));
+  EXPECT_EQ(StoredValues(fx.GetPreset(0)),
+            (std::vector<double>{0.3, 4.0, 0.7, 2.0, 3.0, 0.0, 1.0}));
 
   // Later pairs for the same index win; ints for the switch and the enum.
   fx.MakePresetFromNamedParams("y", 4, 5, 1, 6, 0, 1, 9.5, 1, 2.5);
-  EXPECT_EQ(StoredValues(fx.GetPreset(1)), (std::vector<double>{0.3, 2.5, 1.0, 2.0, 3.0, 1.0, 0.0}));
+  EXPECT_EQ(StoredValues(fx.GetPreset(1)),
+            (std::vector<double>{0.3, 2.5, 1.0, 2.0, 3.0, 1.0, 0.0}));
 
   // A bad index ends the list: its value's type cannot be known.
   fx.MakePresetFromNamedParams("z", 2, 0, 0.9, 42, 1.0);
-  EXPECT_EQ(StoredValues(fx.GetPreset(2)), (std::vector<double>{0.9, 4.0, 1.0, 2.0, 3.0, 0.0, 1.0}));
+  EXPECT_EQ(StoredValues(fx.GetPreset(2)),
+            (std::vector<double>{0.9, 4.0, 1.0, 2.0, 3.0, 0.0, 1.0}));
 }
 
 TEST(Presets, BlobDecodesIntoExactlyChunkSizeBytes)
@@ -200,7 +204,8 @@ TEST(Presets, DumpPresetBlobRoundTripsAnySize)
   {
     StateTestEffect fx(1);
     ByteChunk chunk;
-    for (int i = 0; i < size; ++i) chunk.AppendScalar(uint8_t(i * 31 + 7));
+    for (int i = 0; i < size; ++i)
+      chunk.AppendScalar(uint8_t(i * 31 + 7));
     fx.MakePresetFromChunk("big", &chunk);
     const std::string path = testing::TempDir() + "quorvane_blob_dump.txt";
     fx.DumpPresetBlob(path.c_str());

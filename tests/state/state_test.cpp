@@ -35,7 +35,8 @@ std::vector<uint8_t> NameBytes(const std::string& name)
 {
   const uint32_t n = uint32_t(name.size());
   std::vector<uint8_t> out = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-  for (char ch : name) out.push_back(uint8_t(ch));
+  for (char ch : name)
+    out.push_back(uint8_t(ch));
   return out;
 }
 } // namespace
@@ -121,7 +122,8 @@ TEST(StateChunk, TruncatedProgramChunkAtEveryLength)
     if (len >= 8 && len < full.size())
     {
       const size_t whole = (len - 8) / 8;
-      for (size_t i = 0; i < whole; ++i) expected[i] = kValues[i];
+      for (size_t i = 0; i < whole; ++i)
+        expected[i] = kValues[i];
       expected[whole] = zeroClamped[whole];
     }
     else if (len < 4)
@@ -144,7 +146,8 @@ TEST(StateChunk, StoredValuesAreClampedAndNonFiniteOnesIgnored)
   StateTestEffect fx;
   fx.SetValues({0.5, 4.0, 1.0, 2.0, 3.0, 1.0});
   ByteChunk c;
-  for (double v : {7.0, -3.0, nan, inf, -inf, 0.4}) c.AppendScalar(v);
+  for (double v : {7.0, -3.0, nan, inf, -inf, 0.4})
+    c.AppendScalar(v);
   EXPECT_EQ(fx.UnserializeParams(&c, 0), 48);
   // Clamped but not quantised: the switch keeps 0.4.
   EXPECT_EQ(fx.Values(), (std::vector<double>{1.0, 0.0, 1.0, 2.0, 3.0, 0.4}));
@@ -268,11 +271,13 @@ TEST(StateChunk, CompareStateInSinglePrecision)
   {
     ByteChunk c;
     c.AppendScalar(123.0); // one double before: compared from double index 1
-    for (size_t i = 0; i < kValues.size(); ++i) c.AppendScalar(kValues[i] + (i == 4 ? tc.delta : 0));
+    for (size_t i = 0; i < kValues.size(); ++i)
+      c.AppendScalar(kValues[i] + (i == 4 ? tc.delta : 0));
     EXPECT_EQ(fx.CompareState(c.GetBytes(), 1), tc.same) << tc.delta;
   }
   ByteChunk nan;
-  for (size_t i = 0; i < kValues.size(); ++i) nan.AppendScalar(std::nan(""));
+  for (size_t i = 0; i < kValues.size(); ++i)
+    nan.AppendScalar(std::nan(""));
   EXPECT_FALSE(fx.CompareState(nan.GetBytes(), 0));
 
   StateTestEffect none(1, 0);
@@ -284,8 +289,8 @@ TEST(StateChunk, DirtyParametersReannouncesNormalisedValues)
   StateTestEffect fx;
   fx.SetValues(kValues);
   fx.DirtyParameters();
-  const std::vector<std::pair<int, double>> expected = {
-      {0, 0.25}, {1, 0.3}, {2, 0.25}, {3, 0.5}, {4, 1.0}, {5, 1.0}};
+  const std::vector<std::pair<int, double>> expected = {{0, 0.25}, {1, 0.3}, {2, 0.25},
+                                                        {3, 0.5},  {4, 1.0}, {5, 1.0}};
   ASSERT_EQ(fx.informed.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i)
   {

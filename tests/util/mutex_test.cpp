@@ -11,11 +11,13 @@ TEST(UTL_Mutex, SameThreadMayEnterAgainAndOtherThreadWaitsForLastLeave)
   m.Enter();
   m.Enter(); // recursion: count 1
   std::atomic<bool> entered{false};
-  std::thread other([&] {
-    m.Enter();
-    entered = true;
-    m.Leave();
-  });
+  std::thread other(
+      [&]
+      {
+        m.Enter();
+        entered = true;
+        m.Leave();
+      });
   m.Leave(); // count 0: still held
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(entered.load());
@@ -39,7 +41,8 @@ TEST(UTL_Mutex, CountsStayConsistentUnderContention)
 {
   UTL_Mutex m;
   int counter = 0;
-  auto work = [&] {
+  auto work = [&]
+  {
     for (int i = 0; i < 20000; ++i)
     {
       UTL_MutexLock outer(m);

@@ -3,42 +3,43 @@
 ScriptedHost* ScriptedHost::current = nullptr;
 int TestEffect::destroyed = 0;
 
-intptr_t ScriptedHost::Callback(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
+intptr_t ScriptedHost::Callback(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                float opt)
 {
   ScriptedHost* h = current;
   if (!h) return 0;
   h->calls.push_back({opcode, index, value, opt});
   switch (opcode)
   {
-    case audioMasterGetTime:
-      return h->answerTime ? reinterpret_cast<intptr_t>(&h->time) : 0;
-    case audioMasterGetProductString:
-      std::strncpy(static_cast<char*>(ptr), h->product.c_str(), 63);
-      return 1;
-    case audioMasterGetVendorVersion:
-      return h->vendorVersion;
-    case audioMasterGetCurrentProcessLevel:
-      return h->processLevel;
-    case audioMasterProcessEvents:
+  case audioMasterGetTime:
+    return h->answerTime ? reinterpret_cast<intptr_t>(&h->time) : 0;
+  case audioMasterGetProductString:
+    std::strncpy(static_cast<char*>(ptr), h->product.c_str(), 63);
+    return 1;
+  case audioMasterGetVendorVersion:
+    return h->vendorVersion;
+  case audioMasterGetCurrentProcessLevel:
+    return h->processLevel;
+  case audioMasterProcessEvents:
+  {
+    const VstEvents* evs = static_cast<const VstEvents*>(ptr);
+    for (int i = 0; i < evs->numEvents; ++i)
     {
-      const VstEvents* evs = static_cast<const VstEvents*>(ptr);
-      for (int i = 0; i < evs->numEvents; ++i)
-      {
-        if (evs->events[i]->type == kVstMidiType)
-          h->midiOut.push_back(*reinterpret_cast<VstMidiEvent*>(evs->events[i]));
-        else
-          h->sysexOut.push_back(*reinterpret_cast<VstMidiSysexEvent*>(evs->events[i]));
-      }
-      return 1;
+      if (evs->events[i]->type == kVstMidiType)
+        h->midiOut.push_back(*reinterpret_cast<VstMidiEvent*>(evs->events[i]));
+      else
+        h->sysexOut.push_back(*reinterpret_cast<VstMidiSysexEvent*>(evs->events[i]));
     }
-    default:
-      return 0;
+    return 1;
+  }
+  default:
+    return 0;
   }
 }
 
 TestEffect::TestEffect(ScriptedHost* host, Options o)
-    : IEffectVST(IEffectInstanceInfo{host ? &ScriptedHost::Callback : nullptr}, kNumParams, o.io, 2, o.name,
-                 "Test Product", "Test Maker", 0x00010203, VstFourCC('t', 'e', 's', 't'),
+    : IEffectVST(IEffectInstanceInfo{host ? &ScriptedHost::Callback : nullptr}, kNumParams, o.io, 2,
+                 o.name, "Test Product", "Test Maker", 0x00010203, VstFourCC('t', 'e', 's', 't'),
                  VstFourCC('T', 'm', 'k', 'r'), 0, o.midi, o.chunks, o.inst)
 {
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "dB");

@@ -29,11 +29,13 @@ struct ScriptedHost
   int Count(int32_t opcode) const
   {
     int n = 0;
-    for (const Call& c : calls) n += c.opcode == opcode;
+    for (const Call& c : calls)
+      n += c.opcode == opcode;
     return n;
   }
   static ScriptedHost* current;
-  static intptr_t Callback(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+  static intptr_t Callback(AEffect*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                           float opt);
 };
 
 // Three parameters ("Gain" 0..2, "Mode" with texts "A"/"B", and one with a name

@@ -36,7 +36,8 @@ struct Fixture : ::testing::Test
     if (e) Disp(effClose);
     ScriptedHost::current = nullptr;
   }
-  intptr_t Disp(int32_t op, int32_t idx = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f)
+  intptr_t Disp(int32_t op, int32_t idx = 0, intptr_t value = 0, void* ptr = nullptr,
+                float opt = 0.0f)
   {
     return e->dispatcher(e, op, idx, value, ptr, opt);
   }
@@ -55,10 +56,11 @@ std::vector<uint8_t> LE(double v)
   uint64_t bits;
   std::memcpy(&bits, &v, 8);
   std::vector<uint8_t> out;
-  for (int i = 0; i < 8; ++i) out.push_back(uint8_t(bits >> (8 * i)));
+  for (int i = 0; i < 8; ++i)
+    out.push_back(uint8_t(bits >> (8 * i)));
   return out;
 }
-}  // namespace
+} // namespace
 
 TEST_F(Binding, RecordDescribesThePlugin)
 {
@@ -68,7 +70,7 @@ TEST_F(Binding, RecordDescribesThePlugin)
   EXPECT_EQ(e->numPrograms, 2);
   EXPECT_EQ(e->numInputs, 2);
   EXPECT_EQ(e->numOutputs, 2);
-  EXPECT_EQ(e->flags, 0x1018);  // replacing, double, mono-capable; no editor yet
+  EXPECT_EQ(e->flags, 0x1018); // replacing, double, mono-capable; no editor yet
   EXPECT_EQ(e->version, 10203);
   EXPECT_EQ(e->uniqueID, 0x74657374);
   EXPECT_EQ(e->ioRatio, 1.0f);
@@ -76,7 +78,7 @@ TEST_F(Binding, RecordDescribesThePlugin)
   EXPECT_EQ(fx->GetInputSpeakerArr().type, kSpeakerArrStereo);
   EXPECT_EQ(fx->GetOutputSpeakerArr().numChannels, 2);
   EXPECT_TRUE(fx->IsInChannelConnected(1) && fx->IsOutChannelConnected(1));
-  EXPECT_TRUE(host.calls.empty());  // construction never calls the host
+  EXPECT_TRUE(host.calls.empty()); // construction never calls the host
 
   struct Case
   {
@@ -105,8 +107,9 @@ TEST_F(Binding, FixedAnswersAndUnhandledOpcodes)
   EXPECT_EQ(Disp(effGetPlugCategory), kPlugCategEffect);
   EXPECT_EQ(Disp(effCanBeAutomated, 99), 1);
   const std::vector<int> changesBefore = fx->paramChanges;
-  for (int32_t op : std::initializer_list<int32_t>{effGetVu, effEditDraw, effGetTailSize, effSetBypass, effGetVendorVersion,
-                     effEditIdle, effIdle, 70, 71, 77, 1000, -5})
+  for (int32_t op : std::initializer_list<int32_t>{effGetVu, effEditDraw, effGetTailSize,
+                                                   effSetBypass, effGetVendorVersion, effEditIdle,
+                                                   effIdle, 70, 71, 77, 1000, -5})
     EXPECT_EQ(Disp(op, 1, 1, nullptr, 1.0f), 0) << op;
   EXPECT_EQ(fx->paramChanges, changesBefore);
   // A record without an instance answers nothing.
@@ -125,12 +128,12 @@ TEST_F(Binding, TextsFitTheHostBuffers)
   std::memset(buf, 'x', sizeof(buf));
   EXPECT_EQ(le->dispatcher(le, effGetEffectName, 0, 0, buf, 0.0f), 1);
   EXPECT_EQ(std::strlen(buf), 31u);
-  EXPECT_EQ(buf[32], 'x');  // nothing written past the 32-byte field
+  EXPECT_EQ(buf[32], 'x'); // nothing written past the 32-byte field
 
   EXPECT_EQ(Text(effGetParamName, TestEffect::kLong), "A parameter name that is long!!");
   EXPECT_EQ(Text(effGetParamName, TestEffect::kGain), "Gain");
   EXPECT_EQ(Text(effGetParamLabel, TestEffect::kGain), "dB");
-  EXPECT_EQ(Text(effGetParamLabel, TestEffect::kMode), "");  // "A" already says it
+  EXPECT_EQ(Text(effGetParamLabel, TestEffect::kMode), ""); // "A" already says it
   EXPECT_EQ(Text(effGetParamDisplay, TestEffect::kGain), "1.00");
   EXPECT_EQ(Text(effGetParamDisplay, TestEffect::kMode), "A");
   EXPECT_EQ(Text(effGetVendorString), "Test Maker");
@@ -151,7 +154,8 @@ TEST_F(Binding, TextsFitTheHostBuffers)
   EXPECT_EQ(Disp(effGetProgramNameIndexed, 1, 0, buf), 1);
   EXPECT_STREQ(buf, "Empty");
   EXPECT_EQ(Disp(effGetProgramNameIndexed, 2, 0, buf), 0);
-  for (int32_t op : std::initializer_list<int32_t>{effGetEffectName, effGetVendorString, effGetProductString})
+  for (int32_t op :
+       std::initializer_list<int32_t>{effGetEffectName, effGetVendorString, effGetProductString})
     EXPECT_EQ(Disp(op), 0) << op;
 }
 
@@ -164,7 +168,8 @@ TEST_F(Binding, ParameterCallbacks)
   const size_t changes = fx->paramChanges.size();
   // Not-a-number, infinities and bad indices change nothing; above 1 caps at the
   // maximum, below 0 follows the curve like every normalised setter.
-  for (float bad : {NAN, INFINITY, -INFINITY}) e->setParameter(e, TestEffect::kGain, bad);
+  for (float bad : {NAN, INFINITY, -INFINITY})
+    e->setParameter(e, TestEffect::kGain, bad);
   e->setParameter(e, 3, 0.5f);
   e->setParameter(e, -1, 0.5f);
   EXPECT_EQ(fx->paramChanges.size(), changes);
@@ -174,7 +179,7 @@ TEST_F(Binding, ParameterCallbacks)
   e->setParameter(e, TestEffect::kGain, 7.0f);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 2.0);
   EXPECT_EQ(e->getParameter(e, 3), 0.0f);
-  EXPECT_EQ(host.Count(audioMasterAutomate), 0);  // the change came from the host
+  EXPECT_EQ(host.Count(audioMasterAutomate), 0); // the change came from the host
 
   // Vendor-specific: display for a normalised value, and "is not double".
   char buf[64] = "";
@@ -194,15 +199,15 @@ TEST_F(Binding, TextToParameter)
     int idx;
     const char* text;
     intptr_t result;
-    double value;  // afterwards
+    double value; // afterwards
   };
   const Case cases[] = {
-      {TestEffect::kMode, nullptr, 1, 0.0},  // only asks
+      {TestEffect::kMode, nullptr, 1, 0.0}, // only asks
       {TestEffect::kMode, "B", 1, 1.0},
       {TestEffect::kMode, "C", 0, 1.0},
-      {TestEffect::kMode, "1", 0, 1.0},  // texts only, for a parameter that has them
-      {TestEffect::kGain, "7", 1, 2.0},  // clamped to the maximum
-      {TestEffect::kGain, "0.337", 1, 0.337},  // plain, not quantised
+      {TestEffect::kMode, "1", 0, 1.0},       // texts only, for a parameter that has them
+      {TestEffect::kGain, "7", 1, 2.0},       // clamped to the maximum
+      {TestEffect::kGain, "0.337", 1, 0.337}, // plain, not quantised
       {TestEffect::kGain, "nan", 0, 0.337},
       {TestEffect::kGain, "-inf", 0, 0.337},
       {TestEffect::kGain, "-1", 1, 0.0},
@@ -234,8 +239,10 @@ TEST_F(Binding, ProgramChunkBytesAndRoundTrip)
   ASSERT_EQ(size, 8 + 3 * 8);
   std::vector<uint8_t> want = {'t', 'f', 'f', 'p', 0x00, 0x00, 0x01, 0x00};
   for (double v : {1.5, 0.0, 0.25})
-    for (uint8_t b : LE(v)) want.push_back(b);
-  EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), want);
+    for (uint8_t b : LE(v))
+      want.push_back(b);
+  EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size),
+            want);
 
   // Restore from a copy, as a host does after reopening a project.
   std::vector<uint8_t> saved(want);
@@ -248,7 +255,7 @@ TEST_F(Binding, ProgramChunkBytesAndRoundTrip)
   EXPECT_EQ(fx->paramChanges, (std::vector<int>{0, 1, 2}));
   // A chunk without header (an older format) is read from its start.
   std::vector<uint8_t> bare(saved.begin() + 8, saved.end());
-  bare[7] = 0x3F;  // 1.5 -> 1.5 + a little, still a double in range after clamping
+  bare[7] = 0x3F; // 1.5 -> 1.5 + a little, still a double in range after clamping
   EXPECT_EQ(Disp(effSetChunk, 1, intptr_t(bare.size()), bare.data()), 1);
   EXPECT_EQ(Disp(effGetChunk, 1, 0, nullptr), 0);
 }
@@ -262,7 +269,11 @@ TEST_F(Binding, BankChunkRoundTripsPresetNamesAndValues)
   // header, then per preset: length, name, initialised byte, three doubles
   ASSERT_EQ(size, 8 + (4 + 6 + 1 + 24) + (4 + 5 + 1 + 24));
   std::vector<uint8_t> bank(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-  EXPECT_EQ(std::memcmp(bank.data() + 8, "\x06\x00\x00\x00" "Crunch\x01", 11), 0);
+  EXPECT_EQ(std::memcmp(bank.data() + 8,
+                        "\x06\x00\x00\x00"
+                        "Crunch\x01",
+                        11),
+            0);
 
   Disp(effSetProgramName, 0, 0, const_cast<char*>("Other"));
   fx->GetParam(TestEffect::kGain)->Set(0.2);
@@ -282,7 +293,8 @@ TEST_F(Binding, RejectedChunksChangeNothing)
     intptr_t size;
     const void* ptr;
   };
-  for (const Case& c : {Case{-8, bytes}, Case{0, bytes}, Case{16, nullptr}, Case{intptr_t(1) << 40, bytes}})
+  for (const Case& c :
+       {Case{-8, bytes}, Case{0, bytes}, Case{16, nullptr}, Case{intptr_t(1) << 40, bytes}})
     for (int32_t idx : {0, 1})
     {
       fx->paramChanges.clear();
@@ -302,13 +314,15 @@ TEST_F(Binding, HostileChunksNeverBreakTheInstance)
   for (int round = 0; round < 300; ++round)
   {
     junk.resize(rng() % 200 + 1);
-    for (uint8_t& b : junk) b = uint8_t(rng());
+    for (uint8_t& b : junk)
+      b = uint8_t(rng());
     if (round % 3 == 0) std::memcpy(junk.data(), "tffp\0\0\1\0", std::min<size_t>(8, junk.size()));
     Disp(effSetChunk, int32_t(round % 2), intptr_t(junk.size()), junk.data());
     for (int i = 0; i < 3; ++i)
     {
       const double v = fx->GetParam(i)->Value();
-      EXPECT_TRUE(std::isfinite(v) && v >= fx->GetParam(i)->GetMin() && v <= fx->GetParam(i)->GetMax());
+      EXPECT_TRUE(std::isfinite(v) && v >= fx->GetParam(i)->GetMin() &&
+                  v <= fx->GetParam(i)->GetMax());
     }
   }
   // Still answering and processing.
@@ -324,14 +338,15 @@ TEST_F(Binding, HostileChunksNeverBreakTheInstance)
 TEST_F(Binding, ProgramsSwitchAndKeepTheirValues)
 {
   fx->GetParam(TestEffect::kGain)->Set(1.8);
-  Disp(effSetProgram, 0, 1);  // stores 1.8 into program 0 first
+  Disp(effSetProgram, 0, 1); // stores 1.8 into program 0 first
   EXPECT_EQ(Disp(effGetProgram), 1);
   fx->GetParam(TestEffect::kGain)->Set(0.3);
   Disp(effSetProgram, 0, 0);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 1.8);
   Disp(effSetProgram, 0, 1);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 0.3);
-  for (intptr_t bad : {intptr_t(-1), intptr_t(2), intptr_t(1) << 33}) Disp(effSetProgram, 0, bad);
+  for (intptr_t bad : {intptr_t(-1), intptr_t(2), intptr_t(1) << 33})
+    Disp(effSetProgram, 0, bad);
   EXPECT_EQ(Disp(effGetProgram), 1);
 }
 
@@ -343,9 +358,14 @@ TEST_F(Binding, CapabilitiesAndExtensions)
     intptr_t plain, midi;
   };
   const Case cases[] = {
-      {"receiveVstTimeInfo", 1, 1},  {"sendVstEvents", 0, 1},     {"sendVstMidiEvent", 0, 1},
-      {"receiveVstEvents", 0, 1},    {"receiveVstMidiEvent", 0, 1}, {"hasHostExtensions", 0xBEEF0000, 0xBEEF0000},
-      {"bypass", 0, 0},              {"", 0, 0},
+      {"receiveVstTimeInfo", 1, 1},
+      {"sendVstEvents", 0, 1},
+      {"sendVstMidiEvent", 0, 1},
+      {"receiveVstEvents", 0, 1},
+      {"receiveVstMidiEvent", 0, 1},
+      {"hasHostExtensions", 0xBEEF0000, 0xBEEF0000},
+      {"bypass", 0, 0},
+      {"", 0, 0},
   };
   TestEffect::Options o;
   o.midi = true;
@@ -373,8 +393,10 @@ TEST_F(Binding, PinsAndSpeakerArrangements)
     const char* label;
   };
   const Case cases[] = {
-      {effGetInputProperties, 0, 1, 3, "Input 1"},  {effGetInputProperties, 1, 1, 1, "Input 2"},
-      {effGetOutputProperties, 0, 1, 3, "Output 1"}, {effGetInputProperties, 2, 0, -7, "untouched"},
+      {effGetInputProperties, 0, 1, 3, "Input 1"},
+      {effGetInputProperties, 1, 1, 1, "Input 2"},
+      {effGetOutputProperties, 0, 1, 3, "Output 1"},
+      {effGetInputProperties, 2, 0, -7, "untouched"},
       {effGetOutputProperties, -1, 0, -7, "untouched"},
   };
   for (const Case& c : cases)
@@ -403,26 +425,28 @@ TEST_F(Binding, PinsAndSpeakerArrangements)
   mono.numChannels = -4;
   EXPECT_EQ(Disp(effSetSpeakerArrangement, 0, 0, &mono), 1);
   EXPECT_FALSE(fx->IsOutChannelConnected(0));
-  EXPECT_TRUE(fx->IsInChannelConnected(0));  // no input arrangement given
+  EXPECT_TRUE(fx->IsInChannelConnected(0)); // no input arrangement given
 
   VstSpeakerArrangement* in = nullptr;
   VstSpeakerArrangement* out = nullptr;
   EXPECT_EQ(Disp(effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out), 1);
   ASSERT_TRUE(in && out);
-  EXPECT_EQ(in->numChannels, 2);  // reports the declared layout, not the last one set
+  EXPECT_EQ(in->numChannels, 2); // reports the declared layout, not the last one set
   EXPECT_EQ(out->type, kSpeakerArrStereo);
 }
 
 TEST_F(Binding, RateBlockAndActivation)
 {
   const int resets = fx->resets;
-  for (float bad : {0.0f, -48000.0f, NAN, INFINITY}) Disp(effSetSampleRate, 0, 0, nullptr, bad);
+  for (float bad : {0.0f, -48000.0f, NAN, INFINITY})
+    Disp(effSetSampleRate, 0, 0, nullptr, bad);
   EXPECT_EQ(fx->GetSampleRate(), 44100.0);
   EXPECT_EQ(fx->resets, resets);
   Disp(effSetSampleRate, 0, 0, nullptr, 96000.0f);
   EXPECT_EQ(fx->GetSampleRate(), 96000.0);
   EXPECT_EQ(fx->resets, resets + 1);
-  for (intptr_t bad : {intptr_t(0), intptr_t(-64)}) Disp(effSetBlockSize, 0, bad);
+  for (intptr_t bad : {intptr_t(0), intptr_t(-64)})
+    Disp(effSetBlockSize, 0, bad);
   EXPECT_EQ(fx->GetBlockSize(), 1024);
   Disp(effSetBlockSize, 0, 256);
   EXPECT_EQ(fx->GetBlockSize(), 256);
@@ -430,7 +454,7 @@ TEST_F(Binding, RateBlockAndActivation)
   EXPECT_EQ(fx->GetBlockSize(), IEffectVST::kMaxBlockSize);
   EXPECT_EQ(fx->resets, resets + 3);
   Disp(effMainsChanged, 0, 1);
-  EXPECT_EQ(fx->resets, resets + 3);  // resume never resets
+  EXPECT_EQ(fx->resets, resets + 3); // resume never resets
   Disp(effMainsChanged, 0, 0);
   EXPECT_EQ(fx->resets, resets + 4);
   EXPECT_EQ(fx->activations, (std::vector<bool>{true, false}));
@@ -479,7 +503,8 @@ TEST_F(Binding, TimeWrappers)
     double pos;
     int want;
   };
-  for (const PosCase& c : {PosCase{99.4, 99}, PosCase{99.5, 100}, PosCase{-3.0, 0}, PosCase{NAN, 0}, PosCase{1e12, 0}})
+  for (const PosCase& c :
+       {PosCase{99.4, 99}, PosCase{99.5, 100}, PosCase{-3.0, 0}, PosCase{NAN, 0}, PosCase{1e12, 0}})
   {
     t.samplePos = c.pos;
     EXPECT_EQ(fx->GetSamplePos(), c.want) << c.pos;
@@ -496,7 +521,7 @@ TEST_F(Binding, TimeWrappers)
   t.timeSigNumerator = 7;
   t.timeSigDenominator = 8;
   fx->GetTimeSig(&num, &den);
-  EXPECT_EQ(num * 100 + den, 0);  // flag not set
+  EXPECT_EQ(num * 100 + den, 0); // flag not set
   t.flags = kVstTimeSigValid;
   fx->GetTimeSig(&num, &den);
   EXPECT_EQ(num * 100 + den, 708);
@@ -505,15 +530,15 @@ TEST_F(Binding, TimeWrappers)
   info.mTempo = 111.0;
   t = VstTimeInfo{};
   t.samplePos = 480.0;
-  t.ppqPos = -1.0;  // invalid value: kept
-  t.tempo = 0.0;    // not strictly positive: kept
+  t.ppqPos = -1.0; // invalid value: kept
+  t.tempo = 0.0;   // not strictly positive: kept
   t.barStartPos = 4.0;
   t.cycleStartPos = 8.0;
   t.cycleEndPos = 16.0;
   t.timeSigNumerator = 3;
   t.timeSigDenominator = 4;
-  t.flags = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid |
-            kVstTransportPlaying;
+  t.flags = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid |
+            kVstTimeSigValid | kVstTransportPlaying;
   info.mPPQPos = 2.5;
   fx->GetTime(&info);
   EXPECT_EQ(info.mSamplePos, 480.0);
@@ -528,7 +553,7 @@ TEST_F(Binding, TimeWrappers)
 
   ITimeInfo untouched;
   untouched.mSamplePos = 5.0;
-  t.flags = kVstTransportPlaying;  // none of the validity flags
+  t.flags = kVstTransportPlaying; // none of the validity flags
   fx->GetTime(&untouched);
   EXPECT_EQ(untouched.mSamplePos, 5.0);
   host.answerTime = false;
@@ -607,7 +632,7 @@ TEST_F(Binding, ProcessCallbacksInEachPrecision)
   e->processReplacing(e, in, out, 64);
   EXPECT_FLOAT_EQ(ol[0], 0.5f);
   EXPECT_FLOAT_EQ(orr[3], -1.0f + 0.003f);
-  e->process(e, in, out, 64);  // adds to what the buffers hold
+  e->process(e, in, out, 64); // adds to what the buffers hold
   EXPECT_FLOAT_EQ(ol[0], 0.5f + 0.5f + 0.064f);
 
   std::vector<double> dl(64, 0.125), dr(64, 0.0), dol(64), dor(64);
@@ -633,7 +658,7 @@ TEST_F(Binding, LongHostBlocksGoThroughInBlockSizePieces)
     {
       ScriptedHost h;
       ScriptedHost::current = &h;
-      TestEffect* t = new TestEffect(&h, {});  // effClose deletes it
+      TestEffect* t = new TestEffect(&h, {}); // effClose deletes it
       AEffect* a = t->GetAEffect();
       a->dispatcher(a, effSetBlockSize, 0, block, nullptr, 0.0f);
       std::vector<float> fin[2], fout[2];
@@ -644,7 +669,8 @@ TEST_F(Binding, LongHostBlocksGoThroughInBlockSizePieces)
         din[c].resize(total);
         fout[c].assign(total, 0.5f);
         dout[c].assign(total, 0.0);
-        for (int i = 0; i < total; ++i) din[c][i] = fin[c][i] = float(std::sin(0.01 * i * (c + 1)));
+        for (int i = 0; i < total; ++i)
+          din[c][i] = fin[c][i] = float(std::sin(0.01 * i * (c + 1)));
       }
       for (int at = 0; at < total;)
       {
@@ -653,16 +679,20 @@ TEST_F(Binding, LongHostBlocksGoThroughInBlockSizePieces)
         float* fo[2] = {fout[0].data() + at, fout[1].data() + at};
         double* di[2] = {din[0].data() + at, din[1].data() + at};
         double* dd[2] = {dout[0].data() + at, dout[1].data() + at};
-        if (precision == 0) a->processReplacing(a, fi, fo, n);
-        else if (precision == 1) a->process(a, fi, fo, n);
-        else a->processDoubleReplacing(a, di, dd, n);
+        if (precision == 0)
+          a->processReplacing(a, fi, fo, n);
+        else if (precision == 1)
+          a->process(a, fi, fo, n);
+        else
+          a->processDoubleReplacing(a, di, dd, n);
         at += n;
       }
       EXPECT_LE(t->maxFrames, block);
       EXPECT_EQ(t->frameCounter, total);
       std::vector<double> flat;
       for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < total; ++i) flat.push_back(precision == 2 ? dout[c][i] : fout[c][i]);
+        for (int i = 0; i < total; ++i)
+          flat.push_back(precision == 2 ? dout[c][i] : fout[c][i]);
       results.push_back(flat);
       a->dispatcher(a, effClose, 0, 0, nullptr, 0.0f);
     }
@@ -674,7 +704,7 @@ TEST_F(Binding, LongHostBlocksGoThroughInBlockSizePieces)
 TEST_F(Binding, ProcessCallbacksAllocateNothing)
 {
   TestEffect::Options o;
-  o.midi = true;  // takes the host call path too
+  o.midi = true; // takes the host call path too
   TestEffect m(&host, o);
   AEffect* a = m.GetAEffect();
   a->dispatcher(a, effSetBlockSize, 0, 128, nullptr, 0.0f);
@@ -703,12 +733,15 @@ TEST_F(Binding, HostThreadsNeverOverlap)
   // the resize would pull buffers from under the processing.
   std::atomic<bool> stop{false};
   Disp(effSetBlockSize, 0, 16);
-  std::thread audio([&] {
-    std::vector<float> in(2048, 0.1f), out(2048);
-    float* ins[2] = {in.data(), in.data()};
-    float* outs[2] = {out.data(), out.data()};
-    while (!stop.load()) e->processReplacing(e, ins, outs, 2048);
-  });
+  std::thread audio(
+      [&]
+      {
+        std::vector<float> in(2048, 0.1f), out(2048);
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out.data(), out.data()};
+        while (!stop.load())
+          e->processReplacing(e, ins, outs, 2048);
+      });
   void* data = nullptr;
   const intptr_t size = Disp(effGetChunk, 1, 0, &data);
   std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);

@@ -26,7 +26,10 @@ public:
   void* window = nullptr;
   int prepared = 0;
 
-  void SetParameterFromPlug(int idx, double value, bool normalized) override { pushes.push_back({idx, value, normalized}); }
+  void SetParameterFromPlug(int idx, double value, bool normalized) override
+  {
+    pushes.push_back({idx, value, normalized});
+  }
   void PrepDraw() override { ++prepared; }
   bool DrawScreen(IRECT*) override { return true; }
   void ForceEndUserEdit() override {}
@@ -56,7 +59,7 @@ public:
   void OnWindowResize() override { events += "resize "; }
   std::string events;
 };
-}  // namespace
+} // namespace
 
 TEST(BindingEditor, OpcodesWithAndWithoutAnEditor)
 {
@@ -73,11 +76,11 @@ TEST(BindingEditor, OpcodesWithAndWithoutAnEditor)
   fx.AttachGraphics(nullptr);
   EXPECT_EQ(e->flags & effFlagsHasEditor, 0);
 
-  FakeEditor* ed = new FakeEditor(&fx, 224, 333);  // the plug-in owns it once attached
+  FakeEditor* ed = new FakeEditor(&fx, 224, 333); // the plug-in owns it once attached
   fx.AttachGraphics(ed);
   EXPECT_EQ(e->flags, 0x1019);
   EXPECT_EQ(ed->prepared, 1);
-  EXPECT_EQ(ed->pushes.size(), 3u);  // every parameter, normalised
+  EXPECT_EQ(ed->pushes.size(), 3u); // every parameter, normalised
   EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, nullptr, 0.0f), 0);
   ASSERT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f), 1);
   EXPECT_EQ(rect->top, 0);
@@ -89,7 +92,7 @@ TEST(BindingEditor, OpcodesWithAndWithoutAnEditor)
   EXPECT_EQ(e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f), 1);
   ed->windowOpens = false;
   EXPECT_EQ(e->dispatcher(e, effEditOpen, 0, 0, &parent, 0.0f), 0);
-  fx.ResizeGraphics(10, 10);  // the rectangle follows the editor's own size
+  fx.ResizeGraphics(10, 10); // the rectangle follows the editor's own size
   EXPECT_EQ(rect->right, 224);
   EXPECT_EQ(fx.events, "open close resize ");
   ScriptedHost::current = nullptr;
@@ -107,12 +110,12 @@ TEST(BindingEditor, HostChangesReachTheEditor)
 
   e->setParameter(e, TestEffect::kGain, 0.25f);
   e->dispatcher(e, effString2Parameter, TestEffect::kMode, 0, const_cast<char*>("B"), 0.0f);
-  e->setParameter(e, 7, 0.25f);  // invalid index: nothing pushed
+  e->setParameter(e, 7, 0.25f); // invalid index: nothing pushed
   ASSERT_EQ(ed->pushes.size(), 2u);
   EXPECT_EQ(ed->pushes[0].idx, TestEffect::kGain);
   EXPECT_EQ(ed->pushes[0].value, 0.25);
   EXPECT_TRUE(ed->pushes[0].normalized);
-  EXPECT_EQ(ed->pushes[1].value, 1.0);  // the plain value of "B"
+  EXPECT_EQ(ed->pushes[1].value, 1.0); // the plain value of "B"
   EXPECT_FALSE(ed->pushes[1].normalized);
 
   // A restored chunk redraws every control with plain values.

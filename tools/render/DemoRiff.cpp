@@ -27,9 +27,11 @@ public:
     }
     // A burst with a mean would leave a DC step that the string's loop keeps.
     float mean = 0.0f;
-    for (float s : mLine) mean += s;
+    for (float s : mLine)
+      mean += s;
     mean /= float(mLine.size());
-    for (float& s : mLine) s -= mean;
+    for (float& s : mLine)
+      s -= mean;
     mPos = 0;
     mDamp = 1.0f;
     mDampStep = 0.0f;
@@ -66,34 +68,39 @@ private:
 
 struct Hit
 {
-  int eighths;     // length in eighth notes
-  int root;        // MIDI note; 0 is a rest
-  bool chord;      // root, fifth and octave (a power chord) instead of a single note
-  bool palmMuted;  // short, dark note
+  int eighths;    // length in eighth notes
+  int root;       // MIDI note; 0 is a rest
+  bool chord;     // root, fifth and octave (a power chord) instead of a single note
+  bool palmMuted; // short, dark note
 };
 
 // Two bars in E minor at 120 bpm, played twice, ending on a chord that rings out:
 // 34 eighths and a 1.5 s tail make 10 s.
 const Hit kRiff[] = {
     {1, 40, false, true}, {1, 40, false, true}, {1, 43, true, false}, {1, 40, false, true},
-    {1, 45, true, false}, {1, 40, false, true}, {2, 47, true, false},
-    {1, 40, false, true}, {1, 40, false, true}, {1, 43, true, false}, {1, 40, false, true},
-    {1, 50, true, false}, {1, 48, true, false}, {2, 45, true, false},
+    {1, 45, true, false}, {1, 40, false, true}, {2, 47, true, false}, {1, 40, false, true},
+    {1, 40, false, true}, {1, 43, true, false}, {1, 40, false, true}, {1, 50, true, false},
+    {1, 48, true, false}, {2, 45, true, false},
 };
-}  // namespace
+} // namespace
 
-double NoteFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+double NoteFrequency(int note)
+{
+  return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
 
 std::vector<float> SynthesizeDemoRiff(double sampleRate)
 {
   if (!(sampleRate >= 8000.0 && sampleRate <= 768000.0)) return {};
-  const double eighth = 0.25;  // seconds at 120 bpm
+  const double eighth = 0.25; // seconds at 120 bpm
   std::vector<Hit> hits;
   for (int rep = 0; rep < 2; ++rep)
-    for (const Hit& h : kRiff) hits.push_back(h);
-  hits.back() = {4, 40, true, false};  // end on a ringing E chord
+    for (const Hit& h : kRiff)
+      hits.push_back(h);
+  hits.back() = {4, 40, true, false}; // end on a ringing E chord
   int totalEighths = 0;
-  for (const Hit& h : hits) totalEighths += h.eighths;
+  for (const Hit& h : hits)
+    totalEighths += h.eighths;
 
   const size_t total = size_t(std::lround((totalEighths * eighth + 1.5) * sampleRate));
   std::vector<float> out(total, 0.0f);
@@ -124,12 +131,15 @@ std::vector<float> SynthesizeDemoRiff(double sampleRate)
   {
     // The last chord rings on and fades out over the tail.
     const float fade = float(total - i) / float(total - at);
-    out[i] = fade * (strings[0].Next(0.9998f) + strings[1].Next(0.9998f) + strings[2].Next(0.9998f));
+    out[i] =
+        fade * (strings[0].Next(0.9998f) + strings[1].Next(0.9998f) + strings[2].Next(0.9998f));
   }
 
   float peak = 0.0f;
-  for (float s : out) peak = std::fmax(peak, std::fabs(s));
+  for (float s : out)
+    peak = std::fmax(peak, std::fabs(s));
   if (peak > 0.0f)
-    for (float& s : out) s *= 0.5f / peak;
+    for (float& s : out)
+      s *= 0.5f / peak;
   return out;
 }

@@ -15,7 +15,8 @@ bool IsPngName(const std::string& path)
 {
   if (path.size() < 5 || path[path.size() - 5] == '/') return false;
   std::string ext = path.substr(path.size() - 4);
-  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : ext)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
   return ext == ".png";
 }
 
@@ -29,7 +30,7 @@ bool ParseNumber(const char* text, double* out)
   *out = v;
   return true;
 }
-}  // namespace
+} // namespace
 
 const char* RenderUsage()
 {
@@ -68,7 +69,8 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
 {
   *args = RenderArgs();
   std::vector<std::string> files;
-  auto value = [&](int& i, const char* opt) -> const char* {
+  auto value = [&](int& i, const char* opt) -> const char*
+  {
     if (i + 1 >= argc)
     {
       *error = std::string(opt) + " needs a value";
@@ -84,8 +86,10 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
       args->help = true;
       return true;
     }
-    else if (a == "--demo") args->demo = true;
-    else if (a == "--bypass") args->bypass = true;
+    else if (a == "--demo")
+      args->demo = true;
+    else if (a == "--bypass")
+      args->bypass = true;
     else if (a == "--plugin")
     {
       const char* v = value(i, "--plugin");
@@ -134,7 +138,8 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
       double r = 0.0;
       if (!ParseNumber(v, &r) || r < 8000.0 || r > 768000.0)
       {
-        *error = std::string("--rate expects a sample rate from 8000 to 768000 Hz, got '") + v + "'";
+        *error =
+            std::string("--rate expects a sample rate from 8000 to 768000 Hz, got '") + v + "'";
         return false;
       }
       args->rate = r;
@@ -155,8 +160,10 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
     {
       const char* v = value(i, "--precision");
       if (!v) return false;
-      if (std::strcmp(v, "float") == 0) args->doublePrecision = false;
-      else if (std::strcmp(v, "double") == 0) args->doublePrecision = true;
+      if (std::strcmp(v, "float") == 0)
+        args->doublePrecision = false;
+      else if (std::strcmp(v, "double") == 0)
+        args->doublePrecision = true;
       else
       {
         *error = std::string("--precision expects float or double, got '") + v + "'";
@@ -221,9 +228,11 @@ bool ParseRenderArgs(int argc, const char* const* argv, RenderArgs* args, std::s
   if (files.size() != want)
   {
     if (args->demo)
-      *error = files.empty() ? "--demo needs an OUTPUT file" : "--demo takes only an OUTPUT file, no INPUT";
+      *error = files.empty() ? "--demo needs an OUTPUT file"
+                             : "--demo takes only an OUTPUT file, no INPUT";
     else
-      *error = files.size() < 2 ? "need an INPUT and an OUTPUT file (or --demo OUTPUT)" : "too many files given";
+      *error = files.size() < 2 ? "need an INPUT and an OUTPUT file (or --demo OUTPUT)"
+                                : "too many files given";
     return false;
   }
   if (!args->demo) args->input = files[0];

@@ -7,19 +7,19 @@
 
 struct RenderArgs
 {
-  std::string plugin;  // empty: the built Quorvane.so
-  std::string input;   // empty with demo
-  std::string output;    // empty when only pictures are asked for
-  std::string snapshot;  // --snapshot: the editor as a PNG
-  std::string response;  // --response: the small-signal response as a PNG
-  double responseLevelDb = -40.0;  // peak of the response's impulse, dBFS
+  std::string plugin;             // empty: the built Quorvane.so
+  std::string input;              // empty with demo
+  std::string output;             // empty when only pictures are asked for
+  std::string snapshot;           // --snapshot: the editor as a PNG
+  std::string response;           // --response: the small-signal response as a PNG
+  double responseLevelDb = -40.0; // peak of the response's impulse, dBFS
   bool demo = false;
-  bool bypass = false;  // write the input unchanged, without loading a plug-in
+  bool bypass = false; // write the input unchanged, without loading a plug-in
   bool help = false;
-  double rate = 0.0;  // 0: the input's rate (48000 for the demo)
+  double rate = 0.0; // 0: the input's rate (48000 for the demo)
   int block = 512;
   bool doublePrecision = false;
-  std::vector<std::pair<std::string, std::string>> params;  // name, plain value text
+  std::vector<std::pair<std::string, std::string>> params; // name, plain value text
   std::string load; // a program or bank file applied before the parameters
   std::string save; // .fxp or .fxb written after the parameters are set
   bool listPrograms = false;

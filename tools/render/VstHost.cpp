@@ -33,16 +33,20 @@ void CopyBounded(void* dst, const std::string& text, size_t size)
   std::memcpy(dst, text.data(), n);
   static_cast<char*>(dst)[n] = '\0';
 }
-}  // namespace
+} // namespace
 
 int VstHostScript::Count(int32_t opcode) const
 {
   int n = 0;
-  for (const Call& c : calls) n += c.opcode == opcode;
+  for (const Call& c : calls)
+    n += c.opcode == opcode;
   return n;
 }
 
-VstPlugin::~VstPlugin() { Unload(); }
+VstPlugin::~VstPlugin()
+{
+  Unload();
+}
 
 bool VstPlugin::Load(const std::string& path)
 {
@@ -88,7 +92,7 @@ bool VstPlugin::Load(const std::string& path)
   if (mEffect->magic != kEffectMagic)
   {
     mError = path + ": the entry point returned a record without the VST magic";
-    mEffect = nullptr;  // not ours to close
+    mEffect = nullptr; // not ours to close
     Unload();
     return false;
   }
@@ -144,10 +148,22 @@ std::string VstPlugin::Text(int32_t opcode, int idx)
   return buf;
 }
 
-std::string VstPlugin::ParamName(int idx) { return Text(effGetParamName, idx); }
-std::string VstPlugin::ParamDisplay(int idx) { return Text(effGetParamDisplay, idx); }
-std::string VstPlugin::ParamLabel(int idx) { return Text(effGetParamLabel, idx); }
-std::string VstPlugin::EffectName() { return Text(effGetEffectName, 0); }
+std::string VstPlugin::ParamName(int idx)
+{
+  return Text(effGetParamName, idx);
+}
+std::string VstPlugin::ParamDisplay(int idx)
+{
+  return Text(effGetParamDisplay, idx);
+}
+std::string VstPlugin::ParamLabel(int idx)
+{
+  return Text(effGetParamLabel, idx);
+}
+std::string VstPlugin::EffectName()
+{
+  return Text(effGetEffectName, 0);
+}
 
 int VstPlugin::FindParam(const std::string& name)
 {
@@ -213,7 +229,8 @@ bool VstPlugin::SetParamText(int idx, const std::string& text)
   std::string copy = text;
   if (Dispatch(effString2Parameter, idx, 0, &copy[0]) != 0) return true;
 
-  auto shown = [&](float normalized, double* value) {
+  auto shown = [&](float normalized, double* value)
+  {
     mEffect->setParameter(mEffect, idx, normalized);
     const std::string d = ParamDisplay(idx);
     char* e = nullptr;
@@ -229,8 +246,10 @@ bool VstPlugin::SetParamText(int idx, const std::string& text)
     const float m = 0.5f * (a + b);
     double v = 0.0;
     if (!shown(m, &v)) return false;
-    if ((v < target) == rising) a = m;
-    else b = m;
+    if ((v < target) == rising)
+      a = m;
+    else
+      b = m;
   }
   mEffect->setParameter(mEffect, idx, 0.5f * (a + b));
   return true;
@@ -240,9 +259,11 @@ intptr_t VstPlugin::HostCallback(AEffect* effect, int32_t opcode, int32_t index,
                                  void* ptr, float opt)
 {
   VstPlugin* host = nullptr;
-  if (effect && effect->resvd1) host = reinterpret_cast<VstPlugin*>(effect->resvd1);
-  else host = tLoading;
-  if (opcode == audioMasterVersion) return kVstVersion;  // asked before anything else exists
+  if (effect && effect->resvd1)
+    host = reinterpret_cast<VstPlugin*>(effect->resvd1);
+  else
+    host = tLoading;
+  if (opcode == audioMasterVersion) return kVstVersion; // asked before anything else exists
   if (!host) return 0;
   return host->Answer(opcode, index, value, ptr, opt);
 }
@@ -257,65 +278,65 @@ intptr_t VstPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, void* 
 
   switch (opcode)
   {
-    case audioMasterGetTime:
-      if (!s.answerTime) return 0;
-      s.time.sampleRate = s.sampleRate;
-      return reinterpret_cast<intptr_t>(&s.time);
-    case audioMasterGetSampleRate:
-      return intptr_t(s.sampleRate);
-    case audioMasterGetBlockSize:
-      return s.blockSize;
-    case audioMasterGetProductString:
-      CopyBounded(ptr, s.productString, kVstMaxProductStrLen);
-      return 1;
-    case audioMasterGetVendorString:
-      CopyBounded(ptr, s.vendorString, kVstMaxVendorStrLen);
-      return 1;
-    case audioMasterGetVendorVersion:
-      return s.vendorVersion;
-    case audioMasterGetCurrentProcessLevel:
-      return s.processLevel;
-    case audioMasterProcessEvents:
+  case audioMasterGetTime:
+    if (!s.answerTime) return 0;
+    s.time.sampleRate = s.sampleRate;
+    return reinterpret_cast<intptr_t>(&s.time);
+  case audioMasterGetSampleRate:
+    return intptr_t(s.sampleRate);
+  case audioMasterGetBlockSize:
+    return s.blockSize;
+  case audioMasterGetProductString:
+    CopyBounded(ptr, s.productString, kVstMaxProductStrLen);
+    return 1;
+  case audioMasterGetVendorString:
+    CopyBounded(ptr, s.vendorString, kVstMaxVendorStrLen);
+    return 1;
+  case audioMasterGetVendorVersion:
+    return s.vendorVersion;
+  case audioMasterGetCurrentProcessLevel:
+    return s.processLevel;
+  case audioMasterProcessEvents:
+  {
+    const VstEvents* evs = static_cast<const VstEvents*>(ptr);
+    if (!evs) return 0;
+    for (int32_t i = 0; i < evs->numEvents; ++i)
     {
-      const VstEvents* evs = static_cast<const VstEvents*>(ptr);
-      if (!evs) return 0;
-      for (int32_t i = 0; i < evs->numEvents; ++i)
+      const VstEvent* e = evs->events[i];
+      if (!e) continue;
+      if (e->type == kVstMidiType && s.sentMidi.size() + 4 <= s.sentMidi.capacity())
       {
-        const VstEvent* e = evs->events[i];
-        if (!e) continue;
-        if (e->type == kVstMidiType && s.sentMidi.size() + 4 <= s.sentMidi.capacity())
-        {
-          const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(e);
-          s.sentMidi.push_back(uint8_t(m->midiData[0]));
-          s.sentMidi.push_back(uint8_t(m->midiData[1]));
-          s.sentMidi.push_back(uint8_t(m->midiData[2]));
-          s.sentMidi.push_back(m->deltaFrames);
-        }
-        else if (e->type == kVstSysExType)
-          s.sentSysExBytes += reinterpret_cast<const VstMidiSysexEvent*>(e)->dumpBytes;
+        const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(e);
+        s.sentMidi.push_back(uint8_t(m->midiData[0]));
+        s.sentMidi.push_back(uint8_t(m->midiData[1]));
+        s.sentMidi.push_back(uint8_t(m->midiData[2]));
+        s.sentMidi.push_back(m->deltaFrames);
       }
-      return s.processEventsAnswer;
+      else if (e->type == kVstSysExType)
+        s.sentSysExBytes += reinterpret_cast<const VstMidiSysexEvent*>(e)->dumpBytes;
     }
-    case audioMasterCanDo:
-    {
-      const char* what = static_cast<const char*>(ptr);
-      if (!what) return 0;
-      static const char* const kCan[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",
-                                         "receiveVstEvents", "receiveVstMidiEvent",
-                                         "supplyIdle", "sizeWindow"};
-      for (const char* c : kCan)
-        if (std::strcmp(c, what) == 0) return 1;
-      return 0;
-    }
-    case audioMasterAutomate:
-    case audioMasterBeginEdit:
-    case audioMasterEndEdit:
-    case audioMasterUpdateDisplay:
-    case audioMasterIdle:
-    case audioMasterWantMidi:
-    case audioMasterIOChanged:
-      return 1;
-    default:
-      return 0;
+    return s.processEventsAnswer;
+  }
+  case audioMasterCanDo:
+  {
+    const char* what = static_cast<const char*>(ptr);
+    if (!what) return 0;
+    static const char* const kCan[] = {"sendVstEvents",    "sendVstMidiEvent",    "sendVstTimeInfo",
+                                       "receiveVstEvents", "receiveVstMidiEvent", "supplyIdle",
+                                       "sizeWindow"};
+    for (const char* c : kCan)
+      if (std::strcmp(c, what) == 0) return 1;
+    return 0;
+  }
+  case audioMasterAutomate:
+  case audioMasterBeginEdit:
+  case audioMasterEndEdit:
+  case audioMasterUpdateDisplay:
+  case audioMasterIdle:
+  case audioMasterWantMidi:
+  case audioMasterIOChanged:
+    return 1;
+  default:
+    return 0;
   }
 }

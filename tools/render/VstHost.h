@@ -17,7 +17,7 @@ struct VstHostScript
   intptr_t vendorVersion = 10000;
   intptr_t processLevel = kVstProcessLevelUser;
   intptr_t processEventsAnswer = 1;
-  bool answerTime = true;  // false: audioMasterGetTime returns null
+  bool answerTime = true; // false: audioMasterGetTime returns null
   VstTimeInfo time{};
   double sampleRate = 44100.0;
   intptr_t blockSize = 512;
@@ -39,7 +39,13 @@ struct VstHostScript
   int sentSysExBytes = 0;
 
   int Count(int32_t opcode) const;
-  void ClearCalls() { calls.clear(); sentMidi.clear(); sentSysExBytes = 0; droppedCalls = 0; }
+  void ClearCalls()
+  {
+    calls.clear();
+    sentMidi.clear();
+    sentSysExBytes = 0;
+    droppedCalls = 0;
+  }
 };
 
 class VstPlugin
@@ -84,9 +90,18 @@ public:
   // text must be one the parameter displays. False when nothing fits.
   bool SetParamText(int idx, const std::string& text);
 
-  void ProcessReplacing(float** in, float** out, int n) { mEffect->processReplacing(mEffect, in, out, n); }
-  void ProcessAccumulating(float** in, float** out, int n) { mEffect->process(mEffect, in, out, n); }
-  void ProcessDouble(double** in, double** out, int n) { mEffect->processDoubleReplacing(mEffect, in, out, n); }
+  void ProcessReplacing(float** in, float** out, int n)
+  {
+    mEffect->processReplacing(mEffect, in, out, n);
+  }
+  void ProcessAccumulating(float** in, float** out, int n)
+  {
+    mEffect->process(mEffect, in, out, n);
+  }
+  void ProcessDouble(double** in, double** out, int n)
+  {
+    mEffect->processDoubleReplacing(mEffect, in, out, n);
+  }
   bool CanDouble() const { return mEffect && (mEffect->flags & effFlagsCanDoubleReplacing); }
   bool CanReplace() const { return mEffect && (mEffect->flags & effFlagsCanReplacing); }
 

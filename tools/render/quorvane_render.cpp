@@ -86,7 +86,8 @@ public:
     }
     if (info.channels < 1 || info.channels > 2)
     {
-      *error = path + " has " + std::to_string(info.channels) + " channels; only mono and stereo are supported";
+      *error = path + " has " + std::to_string(info.channels) +
+               " channels; only mono and stereo are supported";
       return false;
     }
     mChannels = info.channels;
@@ -122,12 +123,17 @@ bool OutputFormat(const std::string& path, int* format)
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : ext)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
   // WAV keeps the plug-in's output exactly; FLAC and AIFF take 24-bit integers.
-  if (ext == "wav") *format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  else if (ext == "flac") *format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-  else if (ext == "aif" || ext == "aiff") *format = SF_FORMAT_AIFF | SF_FORMAT_PCM_24;
-  else return false;
+  if (ext == "wav")
+    *format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  else if (ext == "flac")
+    *format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+  else if (ext == "aif" || ext == "aiff")
+    *format = SF_FORMAT_AIFF | SF_FORMAT_PCM_24;
+  else
+    return false;
   return true;
 }
 
@@ -175,7 +181,7 @@ private:
   double mStep = -1.0; // seconds per update, or below 0 for the wall clock
   int64_t mUpdates = 0;
 };
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -197,7 +203,8 @@ int main(int argc, char** argv)
   Source source;
   if (args.render && args.demo)
   {
-    if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0)) return Fail("cannot synthesise the demo riff");
+    if (!source.OpenDemo(args.rate > 0.0 ? args.rate : 48000.0))
+      return Fail("cannot synthesise the demo riff");
   }
   else if (args.render)
   {
@@ -212,7 +219,8 @@ int main(int argc, char** argv)
 
   int format = 0;
   if (args.render && !OutputFormat(args.output, &format))
-    return Fail("cannot tell the output format of " + args.output + " (use .wav, .flac, .aif or .aiff)");
+    return Fail("cannot tell the output format of " + args.output +
+                " (use .wav, .flac, .aif or .aiff)");
 
   VstPlugin plugin;
   std::string pluginName = "bypass";
@@ -220,14 +228,17 @@ int main(int argc, char** argv)
   if (!args.bypass)
   {
     const std::string path = args.plugin.empty() ? QUORVANE_DEFAULT_PLUGIN : args.plugin;
-    if (path.empty()) return Fail("no plug-in given and no built Quorvane.so known; use --plugin PATH");
+    if (path.empty())
+      return Fail("no plug-in given and no built Quorvane.so known; use --plugin PATH");
     if (!plugin.Load(path)) return Fail(plugin.Error());
     AEffect* e = plugin.Effect();
     nIn = std::max(0, e->numInputs);
     nOut = e->numOutputs;
     if (nOut < 1 || nOut > 64 || nIn > 64) return Fail(path + " has an unusable channel layout");
-    if (args.doublePrecision && !plugin.CanDouble()) return Fail(path + " cannot process double precision");
-    if (!args.doublePrecision && !plugin.CanReplace()) return Fail(path + " cannot process replacing");
+    if (args.doublePrecision && !plugin.CanDouble())
+      return Fail(path + " cannot process double precision");
+    if (!args.doublePrecision && !plugin.CanReplace())
+      return Fail(path + " cannot process replacing");
     plugin.Script().processLevel = kVstProcessLevelOffline;
     plugin.Start(rate, block);
     if (args.render && channels == 1)
@@ -245,7 +256,8 @@ int main(int argc, char** argv)
       if (idx < 0)
       {
         std::string names;
-        for (int i = 0; i < e->numParams; ++i) names += (i ? ", " : "") + plugin.ParamName(i);
+        for (int i = 0; i < e->numParams; ++i)
+          names += (i ? ", " : "") + plugin.ParamName(i);
         return Fail("the plug-in has no parameter '" + p.first + "' (it has: " + names + ")");
       }
       if (!plugin.SetParamText(idx, p.second))
@@ -276,10 +288,12 @@ int main(int argc, char** argv)
   outInfo.samplerate = int(std::lround(rate));
   outInfo.channels = channels;
   outInfo.format = format;
-  if (!sf_format_check(&outInfo)) return Fail("the output format does not support this rate or channel count");
+  if (!sf_format_check(&outInfo))
+    return Fail("the output format does not support this rate or channel count");
   SNDFILE* outFile = sf_open(args.output.c_str(), SFM_WRITE, &outInfo);
   if (!outFile) return Fail("cannot write " + args.output + ": " + sf_strerror(nullptr));
-  if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(outFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT)
+    sf_command(outFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
   std::vector<float> inter(size_t(block) * size_t(channels)), outInter(inter.size());
   const int bufIn = std::max(nIn, 1), bufOut = std::max(nOut, 1);
@@ -307,14 +321,16 @@ int main(int argc, char** argv)
   {
     const int n = source.Read(inter.data(), block);
     if (n <= 0) break;
-    for (int i = 0; i < n * channels; ++i) inMeter.Add(inter[size_t(i)]);
+    for (int i = 0; i < n * channels; ++i)
+      inMeter.Add(inter[size_t(i)]);
     if (args.bypass)
       std::memcpy(outInter.data(), inter.data(), size_t(n) * size_t(channels) * sizeof(float));
     else
     {
       std::fill(fin.begin(), fin.end(), 0.0f);
       for (int c = 0; c < std::min(channels, nIn); ++c)
-        for (int i = 0; i < n; ++i) fi[size_t(c)][i] = inter[size_t(i * channels + c)];
+        for (int i = 0; i < n; ++i)
+          fi[size_t(c)][i] = inter[size_t(i * channels + c)];
       const auto t0 = std::chrono::steady_clock::now();
       if (args.doublePrecision)
       {
@@ -324,14 +340,17 @@ int main(int argc, char** argv)
       }
       else
         plugin.ProcessReplacing(fi.data(), fo.data(), n);
-      processSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      processSeconds +=
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
       for (int c = 0; c < channels; ++c)
       {
         const float* o = fo[size_t(std::min(c, nOut - 1))];
-        for (int i = 0; i < n; ++i) outInter[size_t(i * channels + c)] = o[i];
+        for (int i = 0; i < n; ++i)
+          outInter[size_t(i * channels + c)] = o[i];
       }
     }
-    for (int i = 0; i < n * channels; ++i) outMeter.Add(outInter[size_t(i)]);
+    for (int i = 0; i < n * channels; ++i)
+      outMeter.Add(outInter[size_t(i)]);
     if (sf_writef_float(outFile, outInter.data(), n) != n)
     {
       writeFailed = true;
@@ -346,12 +365,16 @@ int main(int argc, char** argv)
 
   const double seconds = double(done) / rate;
   char speed[64];
-  if (args.bypass) std::snprintf(speed, sizeof(speed), "bypassed");
-  else if (processSeconds > 0.0) std::snprintf(speed, sizeof(speed), "%.1fx real time", seconds / processSeconds);
-  else std::snprintf(speed, sizeof(speed), "real time not measurable");
-  std::printf("%s: %.2f s, %d Hz, %d ch, block %d, %s | in %s | out %s | %s -> %s\n", pluginName.c_str(),
-              seconds, int(std::lround(rate)), channels, block, args.doublePrecision ? "double" : "float",
-              inMeter.Text().c_str(), outMeter.Text().c_str(), speed, args.output.c_str());
+  if (args.bypass)
+    std::snprintf(speed, sizeof(speed), "bypassed");
+  else if (processSeconds > 0.0)
+    std::snprintf(speed, sizeof(speed), "%.1fx real time", seconds / processSeconds);
+  else
+    std::snprintf(speed, sizeof(speed), "real time not measurable");
+  std::printf("%s: %.2f s, %d Hz, %d ch, block %d, %s | in %s | out %s | %s -> %s\n",
+              pluginName.c_str(), seconds, int(std::lround(rate)), channels, block,
+              args.doublePrecision ? "double" : "float", inMeter.Text().c_str(),
+              outMeter.Text().c_str(), speed, args.output.c_str());
   // The pictures show the plug-in at the settings just rendered.
   if (!args.bypass && !RenderPictures(plugin, args, rate, block, &error)) return Fail(error);
   return 0;
