@@ -19,10 +19,21 @@ TEST(MemBitmap, RowSpanFollowsTheLowestBitOfTheAlignment)
   {
     int linealign, width, span;
   } cases[] = {
-      {4, 5, 8},  {4, 8, 8}, {4, 1, 4},   {0, 5, 5},    {1, 5, 5},    {-4, 5, 5},
-      {6, 5, 6},  {6, 6, 6}, {2, 7, 8},   {16, 17, 32}, {32, 17, 32}, // alignment capped at 16
-                                                                      // pixels
-      {12, 5, 8}, {3, 5, 5}, {64, 1, 16},
+      {4, 5, 8},
+      {4, 8, 8},
+      {4, 1, 4},
+      {0, 5, 5},
+      {1, 5, 5},
+      {-4, 5, 5},
+      {6, 5, 6},
+      {6, 6, 6},
+      {2, 7, 8},
+      {16, 17, 32},
+      {32, 17, 32}, // alignment capped at 16
+                    // pixels
+      {12, 5, 8},
+      {3, 5, 5},
+      {64, 1, 16},
   };
   for (const Case& c : cases)
   {

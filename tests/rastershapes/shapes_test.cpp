@@ -264,10 +264,14 @@ TEST(RasCircle, DegenerateAndHugeInputs)
     long lit; // pixels of a filled circle (-1: whole bitmap)
   };
   const Case cases[] = {
-      {8, 8, -1.0f, 0},           {8, 8, NAN, 0},   {NAN, 8, 3.0f, 0}, {8, 8, 0.0f, 1},
-      {1e20f, 8, 3.0f, 0},        {8, 8, 1e20f, 0}, // beyond any sane radius: refused, not traced
-                                                    // for hours
-      {8, 8, 1e6f, -1},                             // covers the bitmap
+      {8, 8, -1.0f, 0},
+      {8, 8, NAN, 0},
+      {NAN, 8, 3.0f, 0},
+      {8, 8, 0.0f, 1},
+      {1e20f, 8, 3.0f, 0},
+      {8, 8, 1e20f, 0}, // beyond any sane radius: refused, not traced
+                        // for hours
+      {8, 8, 1e6f, -1}, // covers the bitmap
       {-1e6f, 8, 1e6f - 3.0f, 0},
   };
   for (const Case& c : cases)
