@@ -16,16 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifdef __SANITIZE_ADDRESS__
-// GNUstep's runtime keeps its class records for the process's life. Compiled in, so
-// that the run in which CTest only lists the tests, without the suppression file in
-// its environment, is not failed by them either.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions()
-{
-  return "leak:__objc_exec_class\n";
-}
-#endif
-
 namespace
 {
 pid_t gXvfb = -1;
