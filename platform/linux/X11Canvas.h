@@ -2,9 +2,11 @@
 // An off-screen raster bitmap that a small X11 widget draws into, and its transfer to the
 // widget's window in the window's own pixel format. Used on the thread that owns the
 // Display connection.
+#include "platform/linux/X11PixelFormat.h"
 #include "raster/RAS_Bitmap.h"
 
 #include <X11/Xlib.h>
+#include <memory>
 #include <vector>
 
 class X11Canvas
@@ -31,6 +33,7 @@ private:
   int mDepth;
   bool mTrueColor;
   RAS_MemBitmap mBitmap;
-  XImage* mImage = nullptr; // over mImageBytes, which the canvas owns
+  XImage* mImage = nullptr;                // over mImageBytes, which the canvas owns
+  std::unique_ptr<X11PixelFormat> mFormat; // for true-colour visuals, else null
   std::vector<char> mImageBytes;
 };
