@@ -12,9 +12,10 @@ endfunction()
 # quorvane_test(NAME SOURCES src... [LIBS lib...]): a GoogleTest program registered with CTest.
 # Its tests carry the program's name as a label, so that `ctest -L` can pick programs.
 # SERIAL runs each case alone: for cases that play in real time against servers of
-# their own, which a loaded machine makes skip.
+# their own, which a loaded machine makes skip. ENVIRONMENT (one NAME=VALUE entry) is
+# set for every case.
 function(quorvane_test name)
-  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
@@ -22,8 +23,12 @@ function(quorvane_test name)
   if(T_SERIAL)
     set(serial TRUE)
   endif()
+  set(environment)
+  if(T_ENVIRONMENT)
+    set(environment ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300 LABELS ${name} RUN_SERIAL ${serial})
+                       PROPERTIES TIMEOUT 300 LABELS ${name} RUN_SERIAL ${serial} ${environment})
 endfunction()
 
 # quorvane_benchmark(NAME SOURCES src... [LIBS lib...]).
