@@ -52,7 +52,7 @@ FUZZ_SECONDS ?= 30
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DQUORVANE_FUZZ=ON -DQUORVANE_BENCH=OFF
-	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzzers
 	scripts/run-fuzzers $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 # Every benchmark program; fails when one crashes or reports an error.

@@ -47,6 +47,7 @@ function(quorvane_fuzzer name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
+  add_dependencies(fuzzers ${name})
 endfunction()
 
 # quorvane_effect_variant(NAME [DEFINE def] [LIBS lib...]): the effect (effect/*.cpp but
