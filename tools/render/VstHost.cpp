@@ -300,9 +300,11 @@ intptr_t VstPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, void* 
   {
     const VstEvents* evs = static_cast<const VstEvents*>(ptr);
     if (!evs) return 0;
+    // Sized for numEvents entries, not the two the record declares.
+    VstEvent* const* list = evs->events;
     for (int32_t i = 0; i < evs->numEvents; ++i)
     {
-      const VstEvent* e = evs->events[i];
+      const VstEvent* e = list[i];
       if (!e) continue;
       if (e->type == kVstMidiType && s.sentMidi.size() + 4 <= s.sentMidi.capacity())
       {
