@@ -58,6 +58,10 @@ bool DecodeJmp(Decode* st, FILE* fp, MemoryInput* mem)
   else
     png_set_read_fn(st->png, mem, ReadFromMemory);
   png_set_user_limits(st->png, kMaxSide, kMaxSide);
+  // Only the image's own chunks (header, palette, transparency, data, end) are read;
+  // every other chunk is skipped unread. libpng would otherwise allocate what a
+  // suggested-palette or text chunk's header claims (a 91-byte file asked for 1.5 GB).
+  png_set_keep_unknown_chunks(st->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(st->png, st->info);
 
   png_uint_32 width = 0, height = 0;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -280,6 +282,63 @@ TEST(LoadPNG, RefusesHugeImagesBeforeAllocating)
   RAS_MemBitmap given(3, 3, 4);
   EXPECT_EQ(RAS_LoadPNGFromMemory(header.data(), header.size(), &given), nullptr);
   EXPECT_EQ(given.getWidth(), 3); // refused before the bitmap was touched
+}
+
+namespace
+{
+// A chunk of the given type whose header claims `claimed` bytes, holding `data`.
+std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& data, uint32_t claimed)
+{
+  std::vector<uint8_t> c(8 + data.size() + 4);
+  for (int i = 0; i < 4; ++i)
+  {
+    c[size_t(i)] = uint8_t(claimed >> (24 - 8 * i));
+    c[size_t(4 + i)] = uint8_t(type[i]);
+  }
+  std::copy(data.begin(), data.end(), c.begin() + 8);
+  const uLong crc = crc32(0, c.data() + 4, uInt(4 + data.size()));
+  for (int i = 0; i < 4; ++i)
+    c[8 + data.size() + size_t(i)] = uint8_t(crc >> (24 - 8 * i));
+  return c;
+}
+
+long PeakResidentKB()
+{
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+} // namespace
+
+TEST(LoadPNG, ReadsOnlyTheChunksItDraws)
+{
+  const std::vector<uint8_t> plain = Encode(Variant{PNG_COLOR_TYPE_PALETTE, 4, true, false}, 13, 7);
+  const size_t afterHeader = 8 + 25;
+  const std::vector<uint8_t> text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'};
+  std::vector<uint8_t> extra = plain;
+  for (const char* type : {"tEXt", "sPLT", "zzZz"})
+  {
+    const std::vector<uint8_t> c = Chunk(type, text, uint32_t(text.size()));
+    extra.insert(extra.begin() + long(afterHeader), c.begin(), c.end());
+  }
+  RAS_IBitmap* a = RAS_LoadPNGFromMemory(plain.data(), plain.size());
+  RAS_IBitmap* b = RAS_LoadPNGFromMemory(extra.data(), extra.size());
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 13; ++x)
+      EXPECT_EQ(RAS_GetPixel(b, x, y), RAS_GetPixel(a, x, y)) << x << "," << y;
+  delete a;
+  delete b;
+
+  // A suggested-palette chunk claiming 1.5 GB in a file that ends after its header:
+  // refused without reserving what the chunk claims.
+  std::vector<uint8_t> cut(plain.begin(), plain.begin() + long(afterHeader));
+  const std::vector<uint8_t> huge = Chunk("sPLT", {}, 0x5B000000u);
+  cut.insert(cut.end(), huge.begin(), huge.begin() + 8);
+  const long before = PeakResidentKB();
+  EXPECT_EQ(RAS_LoadPNGFromMemory(cut.data(), cut.size()), nullptr);
+  EXPECT_LT(PeakResidentKB() - before, 64 * 1024);
 }
 
 TEST(LoadPNG, TargetsFilesAndGivenBitmaps)
