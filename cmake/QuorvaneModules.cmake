@@ -1,9 +1,13 @@
 # Small helpers shared by the module, test, benchmark and fuzz folders.
 
-# quorvane_module(NAME [LIBS lib...]): a static library of every .cpp in the calling folder.
+# quorvane_module(NAME [EXCLUDE regex] [LIBS lib...]): a static library of every .cpp in the
+# calling folder (but those whose path matches EXCLUDE).
 function(quorvane_module name)
-  cmake_parse_arguments(M "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(M "" "EXCLUDE" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(M_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${M_EXCLUDE}")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${M_LIBS})
