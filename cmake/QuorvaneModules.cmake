@@ -61,8 +61,11 @@ function(quorvane_effect_variant name)
     target_compile_definitions(${name} PUBLIC ${V_DEFINE})
   endif()
   target_link_libraries(${name} PUBLIC ${V_LIBS})
-  # The editor's window layer (MakeGraphics), the same for every binding.
+  # The editor's window layer (MakeGraphics), the same for every binding: X11 on Linux, the
+  # Cocoa layer on macOS (platform/mac, configured after the effect).
   if(TARGET quorvane_platform_linux)
     target_link_libraries(${name} PUBLIC quorvane_platform_linux)
+  elseif(APPLE)
+    target_link_libraries(${name} PUBLIC quorvane_cocoa)
   endif()
 endfunction()
