@@ -27,6 +27,8 @@ struct SHIM_Glyph
 
 struct SHIM_FontFace; // the platform's face; defined by each platform's font file
 
+// Fields above the mutex are set while the font is made and only read after that, from any
+// thread; the glyph cache changes under the mutex.
 struct SHIM_Font
 {
   SHIM_FontFace* face = nullptr;
