@@ -1,9 +1,13 @@
 # Small helpers shared by the module, test, benchmark and fuzz folders.
 
-# quorvane_module(NAME [LIBS lib...]): a static library of every .cpp in the calling folder.
+# quorvane_module(NAME [EXCLUDE regex] [LIBS lib...]): a static library of every .cpp in the
+# calling folder (but those whose path matches EXCLUDE).
 function(quorvane_module name)
-  cmake_parse_arguments(M "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(M "" "EXCLUDE" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(M_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${M_EXCLUDE}")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${M_LIBS})
@@ -63,8 +67,11 @@ function(quorvane_effect_variant name)
     target_compile_definitions(${name} PUBLIC ${V_DEFINE})
   endif()
   target_link_libraries(${name} PUBLIC ${V_LIBS})
-  # The editor's window layer (MakeGraphics), the same for every binding.
+  # The editor's window layer (MakeGraphics), the same for every binding: X11 on Linux, the
+  # Cocoa layer on macOS (platform/mac, configured after the effect).
   if(TARGET quorvane_platform_linux)
     target_link_libraries(${name} PUBLIC quorvane_platform_linux)
+  elseif(APPLE)
+    target_link_libraries(${name} PUBLIC quorvane_cocoa)
   endif()
 endfunction()

@@ -77,8 +77,9 @@ struct SHIM_Surface
 // fails); the line height comes out somewhat larger. escapement and orientation in tenths of a
 // degree, counter-clockwise (orientation follows escapement). weight 100..900 (700 and above bold).
 // The width, underline, strike-out, charset, precision and pitch arguments are accepted for the
-// callers' convenience and ignored. A face fontconfig does not know falls back to its best
-// match; "Monaco" falls back to the best monospace face. Null when no usable font exists.
+// callers' convenience and ignored. A face the platform does not know falls back (Linux:
+// fontconfig's best match; macOS: the system font); "Monaco" falls back to the best monospace
+// face. Null when no usable font exists.
 SHIM_Font* SHIM_CreateFont(int height, int width, int escapement, int orientation, int weight,
                            bool italic, bool underline, bool strikeOut, int charset,
                            int outPrecision, int clipPrecision, int quality, int pitchAndFamily,

@@ -1,9 +1,9 @@
 # macOS only (included by CMakeLists.txt): the Cocoa layer as Objective-C++ under manual
 # retain/release, and Quorvane.vst, the bundle hosts load: Info.plist, PkgInfo, the editor
 # images as resources, and a binary exporting VSTPluginMain and main_macho.
-# The drawing shim is the portable one (memory contexts on plain blocks, which the window
-# copies to the screen through a CoreGraphics bitmap context; fonts through fontconfig and
-# FreeType, from Homebrew or MacPorts).
+# The drawing shim is the CoreGraphics + CoreText one (MacShim.cmake): memory contexts are
+# CoreGraphics bitmap contexts over aligned blocks, which the window copies to the screen;
+# fonts come from CoreText. No X11, fontconfig or FreeType is needed.
 enable_language(OBJCXX)
 set(CMAKE_OBJCXX_STANDARD 17)
 set_source_files_properties(${cocoa_sources} PROPERTIES LANGUAGE OBJCXX)

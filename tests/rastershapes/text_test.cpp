@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/common/SHIM_Font.h"
+#include "platform/common/SHIM_FontRecord.h"
 #include "raster/RAS_CachedFont.h"
 #include "raster/RAS_Shapes.h"
 #include "rastershapes/shapes_test.h"
@@ -95,6 +96,19 @@ TEST(ShimFont, CreationFallbackAndMetrics)
   for (SHIM_Font* x : {f, neg, sans, bold})
     SHIM_DeleteFont(x);
   SHIM_DeleteFont(nullptr);
+}
+
+TEST(ShimFont, HeightsBeyondTheBoundsFailAtBothIntLimits)
+{
+  const struct
+  {
+    int height, em;
+  } cases[] = {{0, 12},   {1, 1},     {-1, 1},      {4096, 4096}, {-4096, 4096},
+               {4097, 0}, {-4097, 0}, {INT_MAX, 0}, {INT_MIN, 0}, {INT_MIN + 1, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(SHIM_EmPixels(c.height), c.em) << c.height;
+  // INT_MIN has no positive counterpart: it must not slip past the bound as a huge size.
+  EXPECT_EQ(MakeFont(INT_MIN), nullptr);
 }
 
 TEST(ShimFont, MeasuresLinesAndHostileText)
