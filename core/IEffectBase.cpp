@@ -2,9 +2,7 @@
 
 #include "core/IMidiMsg.h"
 #include "core/IPreset.h"
-#include "core/NoVptrCheck.h"
 #include "core/Trace.h"
-#include "editor/IGraphics.h"
 #include "util/UTL_CopyTruncated.h"
 
 #include <algorithm>
@@ -146,7 +144,7 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets,
   }
 }
 
-QUORVANE_NO_VPTR_CHECK IEffectBase::~IEffectBase()
+IEffectBase::~IEffectBase()
 {
   delete mGraphics;
   mGraphics = nullptr;
@@ -212,7 +210,7 @@ void IEffectBase::SetParameterFromGUI(int paramIdx, double normalizedValue)
   InformHostOfParamChange(paramIdx, normalizedValue);
 }
 
-QUORVANE_NO_VPTR_CHECK void IEffectBase::AttachGraphics(IGraphics* graphics)
+void IEffectBase::AttachGraphics(IEditorConnection* graphics)
 {
   if (!graphics) return;
   UTL_MutexLock lock(mMutex);
@@ -224,7 +222,7 @@ QUORVANE_NO_VPTR_CHECK void IEffectBase::AttachGraphics(IGraphics* graphics)
   mGraphics = graphics;
 }
 
-QUORVANE_NO_VPTR_CHECK void IEffectBase::RedrawParamControls()
+void IEffectBase::RedrawParamControls()
 {
   if (!mGraphics) return;
   // The editor's thread (a preset menu) calls this too: the values must not change

@@ -3,6 +3,7 @@
 // between the host's buffers and the double-precision processing routine, and the
 // instance mutex. The host binding derives from it and supplies the pure virtuals.
 #include "core/Hosts.h"
+#include "core/IEditorConnection.h"
 #include "core/IParam.h"
 #include "util/UTL_Mutex.h"
 #include "util/UTL_PtrList.h"
@@ -10,7 +11,6 @@
 #include "util/UTL_TypedBuf.h"
 
 class ByteChunk;
-class IGraphics;
 struct FxBank;
 struct FxProgram;
 struct IPreset;
@@ -27,12 +27,6 @@ enum EAPI
   kAPIAAX = 4,
   kAPISA = 5, // standalone
   kAPILV2 = 6
-};
-
-enum EFileAction
-{
-  kFileOpen = 0,
-  kFileSave = 1
 };
 
 class IEffectBase
@@ -116,7 +110,7 @@ public:
   virtual void ResizeGraphics(int w, int h) = 0;
   virtual void HostSpecificInit() {}
   // Takes ownership of the editor and pushes every parameter into it.
-  virtual void AttachGraphics(IGraphics* graphics);
+  virtual void AttachGraphics(IEditorConnection* graphics);
   virtual void SetLatency(int samples) { mLatency = samples; }
   virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
   virtual bool SendSysEx(ISysEx* msg)
@@ -245,7 +239,9 @@ public:
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
   double GetSampleRate() const { return mSampleRate; }
   int GetBlockSize() const { return mBlockSize; }
-  IGraphics* GetGUI() const { return mGraphics; }
+  // The attached editor, or null. Code of the editor itself reaches its IGraphics
+  // through GetGraphics (editor/IGraphics.h).
+  IEditorConnection* GetGUI() const { return mGraphics; }
   int NInChannels() const { return mInChannels.GetSize(); }
   int NOutChannels() const { return mOutChannels.GetSize(); }
   int NChannelConfigs() const { return mChannelIO.GetSize(); }
@@ -286,7 +282,9 @@ protected:
   int mCurrentPresetIdx = 0;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
-  IGraphics* mGraphics = nullptr; // owned
+  // Owned. Set by AttachGraphics (the effect's constructor or the UI thread, under
+  // the mutex); read by every thread, which only pushes values through it.
+  IEditorConnection* mGraphics = nullptr;
   UTL_String mPreviousPath;
 
   UTL_PtrList<IParam> mParams;

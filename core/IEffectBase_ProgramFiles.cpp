@@ -4,9 +4,7 @@
 
 #include "core/ByteChunk.h"
 #include "core/IPreset.h"
-#include "core/NoVptrCheck.h"
 #include "core/ProgramFiles.h"
-#include "editor/IGraphics.h"
 
 #include <cmath>
 #include <vector>
@@ -35,9 +33,8 @@ double Clamp01(float v)
 }
 
 // Runs the editor's file dialog; false without an editor or when the user cancels.
-QUORVANE_NO_VPTR_CHECK bool PromptForProgramFile(IGraphics* gui, UTL_String* path,
-                                                 EFileAction action, UTL_String* directory,
-                                                 const char* extension)
+bool PromptForProgramFile(IEditorConnection* gui, UTL_String* path, EFileAction action,
+                          UTL_String* directory, const char* extension)
 {
   if (!gui) return false;
   gui->PromptForFile(path, action, directory, extension);

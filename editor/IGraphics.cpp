@@ -26,6 +26,11 @@ IGraphics::~IGraphics()
   DeleteBitmaps();
 }
 
+IGraphics* GetGraphics(const IEffectBase* plug)
+{
+  return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+}
+
 void IGraphics::DeleteBitmaps()
 {
   delete mDrawBitmap;

@@ -2,9 +2,9 @@
 // The platform-independent editor: an ordered list of controls drawn back to front
 // into an off-screen bitmap, dirty tracking, mouse and key routing, the links between
 // controls and parameters, drawing primitives and the process-wide bitmap and font
-// caches. The plug-in base (core/) holds its editor as an IGraphics and calls only
-// virtual members, so core needs this header but never links against the editor.
-#include "core/IEffectBase.h" // EFileAction
+// caches. The plug-in base (core/) and the host bindings see it only as the
+// IEditorConnection it implements.
+#include "core/IEditorConnection.h"
 #include "editor/IGraphicsTypes.h"
 #include "editor/PendingSlots.h"
 #include "util/UTL_PtrList.h"
@@ -22,13 +22,13 @@ class RAS_IFont;
 class RAS_MemBitmap;
 class RAS_SysBitmap;
 
-class IGraphics
+class IGraphics : public IEditorConnection
 {
 public:
   // A frame rate of 0 or less means the default of 25 per second.
   IGraphics(IEffectBase* plug, int width, int height, int fps = 0);
   // Deletes the key catcher, every control and both bitmaps.
-  virtual ~IGraphics();
+  ~IGraphics() override;
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
@@ -37,13 +37,13 @@ public:
   // parameter). A plain value is normalised through the parameter first. On the UI
   // thread, or while no window exists, the controls change at once; from any other
   // thread the value waits in the parameter's pending slot for the UI thread.
-  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
   // Sets one control's value from the plug-in (the effect's LED), by the same rule;
   // out-of-range indices do nothing.
-  virtual void SetControlFromPlug(int controlIdx, double normalizedValue);
+  void SetControlFromPlug(int controlIdx, double normalizedValue) override;
 
   // Creates the draw and scratch bitmaps and sizes the parameter slots.
-  virtual void PrepDraw();
+  void PrepDraw() override;
 
   // ---- UI thread: called by the platform layer ------------------------------------
   // The window exists: the calling thread owns the controls from now on, and values
@@ -65,7 +65,7 @@ public:
   // The host's GUI thread gives the editor a turn (Linux hosts send effEditIdle): the
   // platform pumps its window's events, applies pending values and redraws what is
   // dirty. Platforms with their own run loop and timer leave it empty.
-  virtual void OnHostIdle() {}
+  void OnHostIdle() override {}
 
   // ---- Platform operations ------------------------------------------------------
   // Copies the draw bitmap's region to the window.
@@ -91,17 +91,17 @@ public:
   virtual void DesktopPath(UTL_String* path) = 0;
   virtual void AppSupportPath(UTL_String* path) = 0;
   // Modal; leaves file empty when the user cancels.
-  virtual void PromptForFile(UTL_String* file, EFileAction action, UTL_String* dir,
-                             const char* extensions) = 0;
+  void PromptForFile(UTL_String* file, EFileAction action, UTL_String* dir,
+                     const char* extensions) override = 0;
   virtual bool PromptForColor(IColor* color, const char* prompt) = 0;
   // Returns whether the URL was opened.
   virtual bool OpenURL(const char* url, const char* windowTitle = nullptr,
                        const char* confirmText = nullptr, const char* failureText = nullptr) = 0;
-  virtual void* OpenWindow(void* parent) = 0;
+  void* OpenWindow(void* parent) override = 0;
   virtual void* OpenWindow(void*, void*, short, short) { return nullptr; }
   virtual void AttachSubWindow(void*) {}
   virtual void RemoveSubWindow() {}
-  virtual void CloseWindow() = 0;
+  void CloseWindow() override = 0;
   virtual void* GetWindow() = 0;
   virtual void HideMouseCursor() {}
   virtual void ShowMouseCursor() {}
@@ -160,8 +160,8 @@ public:
 
   // ---- State --------------------------------------------------------------------
   IEffectBase* GetPlug() const { return mPlug; }
-  int Width() const { return mWidth; }
-  int Height() const { return mHeight; }
+  int Width() const final { return mWidth; }
+  int Height() const final { return mHeight; }
   int FPS() const { return mFPS; }
   const IRECT& GetDrawRect() const { return mDrawRECT; }
   RAS_SysBitmap* GetDrawBitmap() const { return mDrawBitmap; }
@@ -311,3 +311,7 @@ private:
   int FindControl(int x, int y, bool mouseOver) const;
   void DeleteBitmaps();
 };
+
+// The plug-in's editor as the IGraphics that editor code and controls work with: null
+// without a plug-in, without an editor, or when the editor attached is not an IGraphics.
+IGraphics* GetGraphics(const IEffectBase* plug);

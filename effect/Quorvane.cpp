@@ -1,7 +1,6 @@
 #include "effect/Quorvane.h"
 #include "effect/QuorvaneIdentity.h"
 
-#include "editor/IGraphics.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,7 +10,6 @@
 #include <lv2/options/options.h>
 
 #include "core/Trace.h"
-#include "editor/IGraphics.h"
 #include "lv2/LV2Entry.h"
 #include "lv2/LV2Features.h"
 #include "lv2/LV2PortLayout.h"
@@ -103,7 +102,7 @@ int IEffectLV2::BlockSizeFromOptions(const LV2_Feature* const* features) const
   return len > kMaxBlockSize ? kMaxBlockSize : len;
 }
 
-void IEffectLV2::AttachGraphics(IGraphics* graphics)
+void IEffectLV2::AttachGraphics(IEditorConnection* graphics)
 {
   delete graphics;
 }

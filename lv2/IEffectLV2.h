@@ -68,7 +68,7 @@ public:
   void ResizeGraphics(int, int) override {}
   // The plug-in side has no editor: the UI library builds its own. The effect's editor
   // is dropped as it is attached.
-  void AttachGraphics(IGraphics* graphics) override;
+  void AttachGraphics(IEditorConnection* graphics) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 
 private:

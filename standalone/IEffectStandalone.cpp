@@ -7,7 +7,6 @@
 
 #include "core/IMidiMsg.h"
 #include "core/IPreset.h"
-#include "editor/IGraphics.h"
 
 IEffectStandalone::IEffectStandalone(IEffectInstanceInfo, int nParams, const char* channelIOStr,
                                      int nPresets, const char* effectName, const char* productName,
@@ -102,7 +101,7 @@ void IEffectStandalone::SetParameterFromHost(int paramIdx, double normalizedValu
   UTL_MutexLock lock(mMutex);
   IParam* param = GetParam(paramIdx);
   if (!param) return;
-  if (IGraphics* g = GetGUI()) g->SetParameterFromPlug(paramIdx, normalizedValue, true);
+  if (IEditorConnection* g = GetGUI()) g->SetParameterFromPlug(paramIdx, normalizedValue, true);
   param->SetNormalized(normalizedValue);
   OnParamChange(paramIdx);
 }
@@ -162,7 +161,7 @@ bool IEffectStandalone::SetParameterFromText(int paramIdx, const char* text)
     if (param->GetDisplayNegated()) v = -v;
   }
   UTL_MutexLock lock(mMutex);
-  if (IGraphics* g = GetGUI()) g->SetParameterFromPlug(paramIdx, v, false);
+  if (IEditorConnection* g = GetGUI()) g->SetParameterFromPlug(paramIdx, v, false);
   param->Set(v);
   OnParamChange(paramIdx);
   return true;

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "core/IEffectBase.h"
-#include "editor/IGraphics.h"
 #include "util/UTL_Mutex.h"
 
 // Last: Xlib defines macros (None, Bool) that clash with names in the headers above.
@@ -24,7 +23,7 @@ TopLevelWindow::~TopLevelWindow()
 
 bool TopLevelWindow::Open(IEffectBase* effect, std::string* error)
 {
-  IGraphics* gui = effect ? effect->GetGUI() : nullptr;
+  IEditorConnection* gui = effect ? effect->GetGUI() : nullptr;
   if (!gui || gui->Width() <= 0 || gui->Height() <= 0)
   {
     *error = "this effect has no editor";
@@ -104,7 +103,7 @@ bool TopLevelWindow::Pump()
   }
   // Outside the mutex, as a host's idle call: the editor's events take it themselves.
   if (open && mEditorOpen)
-    if (IGraphics* gui = mEffect->GetGUI()) gui->OnHostIdle();
+    if (IEditorConnection* gui = mEffect->GetGUI()) gui->OnHostIdle();
   return open;
 }
 
@@ -114,7 +113,7 @@ void TopLevelWindow::Close()
   {
     UTL_MutexLock lock(mEffect->GetMutex());
     mEffect->OnGUIClose();
-    if (IGraphics* gui = mEffect->GetGUI()) gui->CloseWindow();
+    if (IEditorConnection* gui = mEffect->GetGUI()) gui->CloseWindow();
     mEditorOpen = false;
   }
   if (!mDisplay) return;

@@ -7,7 +7,6 @@
 #include "core/ITimeInfo.h"
 #include "core/Trace.h"
 #include "core/Version.h"
-#include "editor/IGraphics.h"
 
 namespace
 {
@@ -230,7 +229,7 @@ bool IEffectVST::SendSysEx(ISysEx* msg)
 
 void IEffectVST::SetEditRectFromGraphics()
 {
-  IGraphics* g = GetGUI();
+  IEditorConnection* g = GetGUI();
   if (!g) return;
   mEditRect.top = 0;
   mEditRect.left = 0;
@@ -238,7 +237,7 @@ void IEffectVST::SetEditRectFromGraphics()
   mEditRect.right = int16_t(g->Width());
 }
 
-void IEffectVST::AttachGraphics(IGraphics* graphics)
+void IEffectVST::AttachGraphics(IEditorConnection* graphics)
 {
   if (!graphics) return;
   IEffectBase::AttachGraphics(graphics);

@@ -36,7 +36,7 @@ public:
   EHost GetHost() override;
   bool SendMidiMsg(IMidiMsg* msg) override;
   bool SendSysEx(ISysEx* msg) override;
-  void AttachGraphics(IGraphics* graphics) override;
+  void AttachGraphics(IEditorConnection* graphics) override;
   void ResizeGraphics(int w, int h) override;
   void SetLatency(int samples) override;
   void HostSpecificInit() override;

@@ -12,7 +12,6 @@
 #include "core/IMidiMsg.h"
 #include "core/IPreset.h"
 #include "core/Trace.h"
-#include "editor/IGraphics.h"
 #include "util/UTL_CopyTruncated.h"
 #include "vst2/IEffectVST.h"
 
@@ -60,7 +59,7 @@ intptr_t IEffectVST::VSTDispatcher(AEffect* effect, int32_t opCode, int32_t idx,
   if (opCode == effEditIdle || opCode == effIdle)
   {
     if (opCode == effEditIdle)
-      if (IGraphics* g = self->GetGUI()) g->OnHostIdle();
+      if (IEditorConnection* g = self->GetGUI()) g->OnHostIdle();
     return 0;
   }
   // Chunks copy and allocate before taking the lock, so they hold it only while the
@@ -393,7 +392,7 @@ intptr_t IEffectVST::StringToParameter(int idx, const char* text)
   }
   // "nan" and "inf" parse, but are no value a parameter can take.
   if (!std::isfinite(v)) return 0;
-  if (IGraphics* g = GetGUI()) g->SetParameterFromPlug(idx, v, false);
+  if (IEditorConnection* g = GetGUI()) g->SetParameterFromPlug(idx, v, false);
   param->Set(v);
   OnParamChange(idx);
   return 1;
@@ -476,7 +475,7 @@ void IEffectVST::VSTSetParameter(AEffect* effect, int32_t idx, float value)
   const double v = double(value);
   UTL_MutexLock lock(self->GetMutex());
   if (idx < 0 || idx >= self->NParams()) return;
-  if (IGraphics* g = self->GetGUI()) g->SetParameterFromPlug(idx, v, true);
+  if (IEditorConnection* g = self->GetGUI()) g->SetParameterFromPlug(idx, v, true);
   self->GetParam(idx)->SetNormalized(v);
   self->OnParamChange(idx);
 }

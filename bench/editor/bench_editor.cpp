@@ -151,7 +151,7 @@ BENCHMARK(BM_OneKnobRedraw);
 struct QuorvaneEditor
 {
   Quorvane fx{IEffectInstanceInfo{}};
-  IGraphics* g = fx.GetGUI();
+  IGraphics* g = GetGraphics(&fx);
 
   // False, with the reason on the benchmark, when this build has no editor.
   bool Usable(benchmark::State& state)

@@ -211,7 +211,7 @@ IParam* IControl::GetParam() const
 
 IGraphics* IControl::GetGUI() const
 {
-  return mPlug ? mPlug->GetGUI() : nullptr;
+  return GetGraphics(mPlug);
 }
 
 int FrameForValue(double value, int nFrames)

@@ -32,7 +32,7 @@ int IEffectLV2UI::ParamPort(int paramIdx) const
 
 unsigned long IEffectLV2UI::OpenEditor(void* parent)
 {
-  IGraphics* gui = GetGUI();
+  IGraphics* gui = GetGraphics(this);
   if (!gui || !gui->OpenWindow(parent)) return 0;
   OnGUIOpen();
   ResizeGraphics(gui->Width(), gui->Height());
@@ -41,7 +41,7 @@ unsigned long IEffectLV2UI::OpenEditor(void* parent)
 
 void IEffectLV2UI::CloseEditor()
 {
-  IGraphics* gui = GetGUI();
+  IGraphics* gui = GetGraphics(this);
   if (!gui || !gui->WindowIsOpen()) return;
   OnGUIClose();
   gui->CloseWindow();
@@ -49,7 +49,7 @@ void IEffectLV2UI::CloseEditor()
 
 bool IEffectLV2UI::Idle()
 {
-  IGraphics* gui = GetGUI();
+  IGraphics* gui = GetGraphics(this);
   if (!gui) return false;
   gui->OnHostIdle();
   return gui->WindowIsOpen();
@@ -67,7 +67,8 @@ void IEffectLV2UI::PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format
   IParam* param = GetParam(idx);
   param->SetNormalized(double(v));
   OnParamChange(idx);
-  if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(idx, param->GetNormalized(), true);
+  if (IEditorConnection* gui = GetGUI())
+    gui->SetParameterFromPlug(idx, param->GetNormalized(), true);
 }
 
 void IEffectLV2UI::BeginInformHostOfParamChange(int paramIdx)

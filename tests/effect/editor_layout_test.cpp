@@ -11,7 +11,7 @@
 TEST(QuorvaneEditorLayout, ControlsInOrderAtTheirPlacesBoundToTheirParameters)
 {
   auto fx = std::make_unique<Quorvane>(IEffectInstanceInfo{});
-  IGraphics* gui = fx->GetGUI();
+  IGraphics* gui = GetGraphics(fx.get());
   ASSERT_NE(gui, nullptr);
   EXPECT_EQ(gui->Width(), 224);
   EXPECT_EQ(gui->Height(), 333);

@@ -46,7 +46,7 @@ public:
     // are also the newest, since no push is under way.
     UTL_MutexLock lock(mMutex);
     Quorvane::ResizeGraphics(w, h);
-    Layout(GetGUI());
+    Layout(GetGraphics(this));
     RedrawParamControls();
     GetGUI()->SetControlFromPlug(mLedIdx, IsEffectOn() ? 1.0 : 0.0);
   }

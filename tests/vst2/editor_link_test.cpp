@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "TestEffect.h"
-#include "editor/IGraphics.h"
 
 namespace
 {
-// An editor without a platform: records what the plug-in pushes into it.
-class FakeEditor : public IGraphics
+// An editor without a platform: records what the plug-in pushes into it. The binding
+// sees editors only through the interface, so this program links no editor library.
+class FakeEditor : public IEditorConnection
 {
 public:
-  FakeEditor(IEffectBase* plug, int w, int h) : IGraphics(plug, w, h) {}
+  FakeEditor(int w, int h) : mW(w), mH(h) {}
   struct Push
   {
     int idx;
@@ -30,24 +30,17 @@ public:
   {
     pushes.push_back({idx, value, normalized});
   }
+  void SetControlFromPlug(int, double) override {}
   void PrepDraw() override { ++prepared; }
-  bool DrawScreen(IRECT*) override { return true; }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
-  IPopupMenu* CreateIPopupMenu(IPopupMenu*, IRECT*) override { return nullptr; }
-  void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
-  void HostPath(UTL_String*) override {}
-  void PluginPath(UTL_String*) override {}
-  void DesktopPath(UTL_String*) override {}
-  void AppSupportPath(UTL_String*) override {}
-  void PromptForFile(UTL_String*, EFileAction, UTL_String*, const char*) override {}
-  bool PromptForColor(IColor*, const char*) override { return false; }
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
+  int Width() const override { return mW; }
+  int Height() const override { return mH; }
   void* OpenWindow(void* parent) override { return window = windowOpens ? parent : nullptr; }
   void CloseWindow() override { window = nullptr; }
-  void* GetWindow() override { return window; }
-  void UpdateTooltips() override {}
-  RAS_IBitmap* OSLoadBitmap(int, const char*) override { return nullptr; }
+  void OnHostIdle() override {}
+  void PromptForFile(UTL_String*, EFileAction, UTL_String*, const char*) override {}
+
+private:
+  int mW, mH;
 };
 
 class EditorEffect : public TestEffect
@@ -76,7 +69,7 @@ TEST(BindingEditor, OpcodesWithAndWithoutAnEditor)
   fx.AttachGraphics(nullptr);
   EXPECT_EQ(e->flags & effFlagsHasEditor, 0);
 
-  FakeEditor* ed = new FakeEditor(&fx, 224, 333); // the plug-in owns it once attached
+  FakeEditor* ed = new FakeEditor(224, 333); // the plug-in owns it once attached
   fx.AttachGraphics(ed);
   EXPECT_EQ(e->flags, 0x1019);
   EXPECT_EQ(ed->prepared, 1);
@@ -104,7 +97,7 @@ TEST(BindingEditor, HostChangesReachTheEditor)
   ScriptedHost::current = &host;
   EditorEffect fx(&host, {});
   AEffect* e = fx.GetAEffect();
-  FakeEditor* ed = new FakeEditor(&fx, 100, 50);
+  FakeEditor* ed = new FakeEditor(100, 50);
   fx.AttachGraphics(ed);
   ed->pushes.clear();
 

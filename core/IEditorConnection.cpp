@@ -1,0 +1,3 @@
+#include "core/IEditorConnection.h"
+
+IEditorConnection::~IEditorConnection() = default;
