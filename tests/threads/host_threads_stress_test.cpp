@@ -93,8 +93,17 @@ TEST(HostThreadsStress, ChunksProgramsAndAutomationWhileTheAudioRuns)
 
   EXPECT_EQ(0, nonFinite.load());
   EXPECT_GE(blocks.load(), 200);
+  // A bank chunk taken before the last rename may be restored after it, so the name is
+  // one the program thread set, whole; and the next rename holds.
   char name[32] = {};
   e->dispatcher(e, effGetProgramName, 0, 0, name, 0.0f);
-  EXPECT_STREQ("Take 399", name);
+  int take = -1;
+  char rest = 0;
+  EXPECT_EQ(1, std::sscanf(name, "Take %d%c", &take, &rest)) << name;
+  EXPECT_TRUE(take >= 0 && take < kRounds) << name;
+  char last[] = "Final take";
+  e->dispatcher(e, effSetProgramName, 0, 0, last, 0.0f);
+  e->dispatcher(e, effGetProgramName, 0, 0, name, 0.0f);
+  EXPECT_STREQ("Final take", name);
   e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
 }
