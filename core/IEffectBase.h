@@ -181,6 +181,11 @@ public:
   int UnserializeParams(ByteChunk* chunk, int startPos);
   bool SerializePresets(ByteChunk* chunk);
   int UnserializePresets(ByteChunk* chunk, int startPos);
+  // The same reads, all or nothing: state from outside that cannot be read whole (cut
+  // short, or another effect's) puts back what the parameters, and for the preset list
+  // every preset and the current index, held before. Call with the mutex held.
+  int RestoreStateWhole(ByteChunk* chunk, int startPos);
+  int RestorePresetsWhole(ByteChunk* chunk, int startPos);
   // Re-announces every parameter's value to the host.
   void DirtyParameters();
 

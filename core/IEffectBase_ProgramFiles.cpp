@@ -119,16 +119,10 @@ bool IEffectBase::ApplyProgram(const FxProgram& program)
   UTL_MutexLock lock(mMutex);
   if (program.isChunk)
   {
-    ByteChunk chunk, before;
+    ByteChunk chunk;
     int pos;
     ChunkFromFile(program.chunk, &chunk, &pos);
-    SerializeState(&before);
-    if (pos < 0 || UnserializeState(&chunk, pos) < 0)
-    {
-      // The state was cut short: put back what the parameters held.
-      UnserializeState(&before, 0);
-      return false;
-    }
+    if (pos < 0 || RestoreStateWhole(&chunk, pos) < 0) return false;
   }
   else
   {
@@ -155,24 +149,10 @@ bool IEffectBase::ApplyBank(const FxBank& bank)
   UTL_MutexLock lock(mMutex);
   if (bank.isChunk)
   {
-    ByteChunk chunk, stateBefore;
+    ByteChunk chunk;
     int pos;
     ChunkFromFile(bank.chunk, &chunk, &pos);
-    SerializeState(&stateBefore);
-    std::vector<IPreset> presetsBefore;
-    for (int i = 0; i < NPresets(); ++i)
-      presetsBefore.push_back(*mPresets.Get(i));
-    const int currentBefore = mCurrentPresetIdx;
-    if (pos < 0 || UnserializePresets(&chunk, pos) < 0)
-    {
-      // A preset list cut short: every preset and the live state go back.
-      for (int i = 0; i < NPresets(); ++i)
-        *mPresets.Get(i) = presetsBefore[size_t(i)];
-      mCurrentPresetIdx = currentBefore;
-      UnserializeState(&stateBefore, 0);
-      RedrawParamControls();
-      return false;
-    }
+    if (pos < 0 || RestorePresetsWhole(&chunk, pos) < 0) return false;
     InformHostOfProgramChange();
     return true;
   }

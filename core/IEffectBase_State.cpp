@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 bool IEffectBase::SerializeState(ByteChunk* chunk)
 {
@@ -131,4 +132,34 @@ void IEffectBase::DirtyParameters()
   UTL_MutexLock lock(mMutex);
   for (int i = 0; i < NParams(); ++i)
     InformHostOfParamChange(i, mParams.Get(i)->GetNormalized());
+}
+
+int IEffectBase::RestoreStateWhole(ByteChunk* chunk, int startPos)
+{
+  ByteChunk before;
+  SerializeState(&before);
+  const int pos = UnserializeState(chunk, startPos);
+  if (pos < 0) UnserializeState(&before, 0);
+  return pos;
+}
+
+int IEffectBase::RestorePresetsWhole(ByteChunk* chunk, int startPos)
+{
+  ByteChunk stateBefore;
+  SerializeState(&stateBefore);
+  std::vector<IPreset> presetsBefore;
+  presetsBefore.reserve(size_t(NPresets()));
+  for (int i = 0; i < NPresets(); ++i)
+    presetsBefore.push_back(*mPresets.Get(i));
+  const int currentBefore = mCurrentPresetIdx;
+  const int pos = UnserializePresets(chunk, startPos);
+  if (pos < 0)
+  {
+    for (int i = 0; i < NPresets(); ++i)
+      *mPresets.Get(i) = presetsBefore[size_t(i)];
+    mCurrentPresetIdx = currentBefore;
+    UnserializeState(&stateBefore, 0);
+    RedrawParamControls();
+  }
+  return pos;
 }

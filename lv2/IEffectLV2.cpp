@@ -126,21 +126,12 @@ bool IEffectLV2::SetProgramChunk(const void* data, int size)
   // A chunk without values (or only the header) holds no state.
   if (!data || size <= 0) return false;
   UTL_MutexLock lock(mMutex);
-  // All or nothing: a chunk that ends early would leave some parameters set, so the
-  // current state is kept aside and put back on failure.
-  ByteChunk before;
-  if (!GetProgramChunk(&before) || mState.Resize(size) != size) return false;
+  if (mState.Resize(size) != size) return false;
   std::memcpy(mState.GetBytes(), data, size_t(size));
   int pos = 0;
   GetFrameworkVerFromChunk(&mState, &pos);
-  if (pos >= 0) pos = UnserializeState(&mState, pos);
-  if (pos < 0)
-  {
-    int back = 0;
-    GetFrameworkVerFromChunk(&before, &back);
-    UnserializeState(&before, back);
-    return false;
-  }
+  // All or nothing: a chunk that ends early leaves every parameter as it was.
+  if (pos < 0 || RestoreStateWhole(&mState, pos) < 0) return false;
   ModifyCurrentPreset();
   HoldControlPorts();
   RedrawParamControls();

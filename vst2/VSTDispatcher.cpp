@@ -363,12 +363,13 @@ intptr_t IEffectVST::SetChunk(bool bank, intptr_t size, const void* ptr)
   UTL_MutexLock lock(GetMutex());
   ByteChunk& chunk = bank ? mBankState : mState;
   KeepChunk(chunk, fresh);
+  // All or nothing: a chunk cut short leaves the sound (and the presets) as they were.
   if (bank && version >= 0x10000)
-    pos = UnserializePresets(&chunk, pos);
+    pos = RestorePresetsWhole(&chunk, pos);
   else
   {
-    pos = UnserializeState(&chunk, pos);
-    ModifyCurrentPreset();
+    pos = RestoreStateWhole(&chunk, pos);
+    if (pos >= 0) ModifyCurrentPreset();
   }
   if (pos < 0) return 0;
   RedrawParamControls();

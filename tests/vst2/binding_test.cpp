@@ -305,6 +305,31 @@ TEST_F(Binding, RejectedChunksChangeNothing)
   // A header cut short fails before anything is read.
   EXPECT_EQ(Disp(effSetChunk, 1, 4, const_cast<char*>("tffp")), 0);
   EXPECT_DOUBLE_EQ(fx->GetParam(TestEffect::kGain)->Value(), 1.25);
+
+  // Program and bank chunks cut anywhere after the header: refused whole, the sound
+  // and every preset stay as they were.
+  auto chunkOf = [&](int32_t idx)
+  {
+    void* data = nullptr;
+    const intptr_t size = Disp(effGetChunk, idx, 0, &data);
+    return std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  };
+  const std::vector<uint8_t> program = chunkOf(1), bank = chunkOf(0);
+  fx->GetParam(TestEffect::kGain)->Set(0.5);
+  char name[] = "Kept";
+  Disp(effSetProgramName, 0, 0, name);
+  const std::vector<uint8_t> keptProgram = chunkOf(1), keptBank = chunkOf(0);
+  for (int32_t idx : {1, 0})
+  {
+    const std::vector<uint8_t>& full = idx == 1 ? program : bank;
+    for (size_t len = 9; len < full.size(); ++len)
+    {
+      std::vector<uint8_t> cut(full.begin(), full.begin() + long(len));
+      EXPECT_EQ(Disp(effSetChunk, idx, intptr_t(len), cut.data()), 0) << idx << " " << len;
+      ASSERT_EQ(chunkOf(1), keptProgram) << idx << " " << len;
+      ASSERT_EQ(chunkOf(0), keptBank) << idx << " " << len;
+    }
+  }
 }
 
 TEST_F(Binding, HostileChunksNeverBreakTheInstance)
