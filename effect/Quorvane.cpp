@@ -1,7 +1,6 @@
 #include "effect/Quorvane.h"
 #include "effect/QuorvaneIdentity.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
