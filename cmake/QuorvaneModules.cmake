@@ -54,19 +54,29 @@ function(quorvane_fuzzer name)
   add_dependencies(fuzzers ${name})
 endfunction()
 
-# quorvane_effect_variant(NAME [DEFINE def] [LIBS lib...]): the effect (effect/*.cpp but
-# its VST 2 entry points) compiled against one host binding, chosen by DEFINE (see
-# effect/QuorvaneBinding.h; none is the VST 2 binding). LIBS names the binding's library.
+# quorvane_effect_variant(NAME [NO_EDITOR] [DEFINE def] [LIBS lib...]): the effect
+# (effect/*.cpp but its VST 2 entry points) compiled against one host binding, chosen by
+# DEFINE (see effect/QuorvaneBinding.h; none is the VST 2 binding). LIBS names the
+# binding's library. NO_EDITOR builds it without an editor and without the window layer,
+# for a library whose host shows the editor from another one.
 function(quorvane_effect_variant name)
-  cmake_parse_arguments(V "" "DEFINE" "LIBS" ${ARGN})
+  cmake_parse_arguments(V "NO_EDITOR" "DEFINE" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/effect/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/QuorvaneEntry\\.cpp$")
+  if(V_NO_EDITOR)
+    list(FILTER sources EXCLUDE REGEX "/QuorvaneEditor\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "/QuorvaneNoEditor\\.cpp$")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   if(V_DEFINE)
     target_compile_definitions(${name} PUBLIC ${V_DEFINE})
   endif()
   target_link_libraries(${name} PUBLIC ${V_LIBS})
+  if(V_NO_EDITOR)
+    return()
+  endif()
   # The editor's window layer (MakeGraphics), the same for every binding: X11 on Linux, the
   # Cocoa layer on macOS (platform/mac, configured after the effect).
   if(TARGET quorvane_platform_linux)

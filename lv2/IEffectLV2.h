@@ -66,8 +66,8 @@ public:
   void GetTimeSig(int* numerator, int* denominator) override;
   void GetTime(ITimeInfo*) override {}
   void ResizeGraphics(int, int) override {}
-  // The plug-in side has no editor: the UI library builds its own. The effect's editor
-  // is dropped as it is attached.
+  // The plug-in side has no editor: the UI library builds its own, and the effect is
+  // built here without one. An editor attached anyway is dropped.
   void AttachGraphics(IEditorConnection* graphics) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 
