@@ -2,6 +2,8 @@
 // callback, and then every kind of call a host makes.
 #include <gtest/gtest.h>
 
+#include "effect/alloc_counter.h"
+
 #include <dlfcn.h>
 
 #include <atomic>
@@ -13,8 +15,6 @@
 #include <vector>
 
 #include "tools/render/VstHost.h"
-
-extern std::atomic<long> gAllocations;
 
 namespace
 {
@@ -276,14 +276,14 @@ TEST_F(QuorvaneSo, ProcessCallbacksAllocateNothing)
 {
   p.Start(48000.0, 256);
   // The counter sees allocations made inside the plug-in: creating an instance counts.
-  long before = gAllocations.load();
+  long before = AllocationCount();
   void* lib = dlopen(QUORVANE_SO, RTLD_NOW | RTLD_NOLOAD);
   ASSERT_NE(lib, nullptr);
   auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(lib, "VSTPluginMain"));
   AEffect* other = entry(&VstPlugin::HostCallback);
   other->dispatcher(other, effClose, 0, 0, nullptr, 0.0f);
   dlclose(lib);
-  EXPECT_GT(gAllocations.load(), before);
+  EXPECT_GT(AllocationCount(), before);
 
   std::vector<float> l(1000, 0.1f), r(1000, -0.1f), o0(1000), o1(1000);
   std::vector<double> dl(1000, 0.1), dr(1000, -0.1), d0(1000), d1(1000);
@@ -291,12 +291,12 @@ TEST_F(QuorvaneSo, ProcessCallbacksAllocateNothing)
   float* out[2] = {o0.data(), o1.data()};
   double* din[2] = {dl.data(), dr.data()};
   double* dout[2] = {d0.data(), d1.data()};
-  before = gAllocations.load();
+  before = AllocationCount();
   for (int n : {64, 256, 1000}) // the last is split into pieces
   {
     p.ProcessReplacing(in, out, n);
     p.ProcessAccumulating(in, out, n);
     p.ProcessDouble(din, dout, n);
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
 }

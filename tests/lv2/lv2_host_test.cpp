@@ -2,6 +2,8 @@
 // lilv's tools, and run through lilv next to the VST 2 build of the same effect.
 #include <gtest/gtest.h>
 
+#include "effect/alloc_counter.h"
+
 #include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/presets/presets.h>
@@ -19,7 +21,6 @@
 
 #include "LilvHost.h"
 
-extern std::atomic<long> gAllocations;
 #include "tools/render/VstHost.h"
 
 namespace
@@ -323,9 +324,9 @@ TEST(QuorvaneLV2Host, OutputEqualsTheVstBuildSampleForSample)
       const float* li[2] = {in[0].data() + start, c.mono ? nullptr : in[1].data() + start};
       float* lo[2] = {lOut[0].data() + start, c.mono ? nullptr : lOut[1].data() + start};
       lv2.ConnectAudio(li, lo, 2, 2);
-      const long before = gAllocations.load();
+      const long before = AllocationCount();
       lv2.RunConnected(len);
-      allocations += gAllocations.load() - before;
+      allocations += AllocationCount() - before;
     }
     for (int ch = 0; ch < (c.mono ? 1 : 2); ++ch)
     {

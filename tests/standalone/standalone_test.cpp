@@ -2,6 +2,8 @@
 // and its state file.
 #include <gtest/gtest.h>
 
+#include "effect/alloc_counter.h"
+
 #include <sys/stat.h>
 
 #include <atomic>
@@ -16,8 +18,6 @@
 #include "core/IMidiMsg.h"
 #include "core/ProgramFiles.h"
 #include "standalone/StateFile.h"
-
-extern std::atomic<long> gAllocations;
 
 namespace
 {
@@ -173,11 +173,11 @@ TEST(StandaloneBinding, LongBlocksArePiecedAndMissingInputsAreSilent)
   float* outWhole[2] = {a0.data(), a1.data()};
   whole.MapController(7, Quorvane::kLevel);
   IMidiMsg program0(0, 0xC0, 0, 0), volume(0, 0xB0, 7, 127);
-  const long allocations = gAllocations.load();
+  const long allocations = AllocationCount();
   whole.ProcessMidiFromHost(&program0);
   whole.ProcessMidiFromHost(&volume);
   whole.ProcessAudio(inWhole, outWhole, frames);
-  EXPECT_EQ(gAllocations.load() - allocations, 0);
+  EXPECT_EQ(AllocationCount() - allocations, 0);
   ASSERT_EQ(whole.GetParam(Quorvane::kLevel)->Value(), 1.0);
   pieces.SetParameterFromHost(Quorvane::kLevel, 1.0);
   for (int at = 0; at < frames; at += block)

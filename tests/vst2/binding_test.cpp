@@ -2,6 +2,8 @@
 // text bounds, chunks, programs, parameters, time and host wrappers, processing.
 #include <gtest/gtest.h>
 
+#include "effect/alloc_counter.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -12,8 +14,6 @@
 
 #include "TestEffect.h"
 #include "core/ITimeInfo.h"
-
-extern std::atomic<long> gAllocations;
 
 namespace
 {
@@ -740,14 +740,14 @@ TEST_F(Binding, ProcessCallbacksAllocateNothing)
   double* di[2] = {din.data(), din.data()};
   double* dd[2] = {dout.data(), dout.data()};
   host.calls.reserve(host.calls.size() + 64);
-  const long before = gAllocations.load();
+  const long before = AllocationCount();
   for (int n : {64, 128, 1000})
   {
     a->processReplacing(a, fi, fo, n);
     a->process(a, fi, fo, n);
     a->processDoubleReplacing(a, di, dd, n);
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
   EXPECT_EQ(host.Count(audioMasterWantMidi), 9);
 }
 
